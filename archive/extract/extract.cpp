@@ -1,0 +1,147 @@
+#include "archive/extract/extract.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "archive/report/report.h"
+
+#if defined(_WIN32)
+static const bool kWindowsNameRules = true;
+
+static FILE *CreateEntryFile(const char *name) {
+    return fopen(name, "wb");
+}
+#else
+#include <fcntl.h>
+#include <unistd.h>
+
+static const bool kWindowsNameRules = false;
+
+// O_NOFOLLOW: a symbolic link already standing under the entry's name must not
+// carry the data outside the working directory. O_NONBLOCK: a FIFO of that name
+// fails at once instead of hanging; it changes nothing for a regular file.
+static FILE *CreateEntryFile(const char *name) {
+    int fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    FILE *file = fdopen(fd, "wb");
+    if (file == nullptr) {
+        int error = errno;
+        close(fd);
+        errno = error;
+    }
+    return file;
+}
+#endif
+
+// One buffer for every copy: memory stays the same whatever sizes an archive declares.
+static char copyBuffer[64 * 1024];
+
+static ExtractOutcome MakeOutcome(ExtractProblem problem, int error, int64_t bytesWritten) {
+    ExtractOutcome outcome = {problem, nullptr, error, bytesWritten};
+    return outcome;
+}
+
+// Copies from the archive's current position until `size` bytes are written or the
+// archive ends: the file only ever holds bytes that are in the archive.
+static ExtractOutcome CopyEntryData(FILE *archive, FILE *file, int32_t size) {
+    int64_t written = 0;
+    while (written < size) {
+        size_t wanted = sizeof copyBuffer;
+        if (size - written < static_cast<int64_t>(wanted))
+            wanted = static_cast<size_t>(size - written);
+        size_t got = fread(copyBuffer, 1, wanted, archive);
+        if (got > 0 && fwrite(copyBuffer, 1, got, file) != got)
+            return MakeOutcome(kExtractWriteFailed, errno, written);
+        written += static_cast<int64_t>(got);
+        if (got < wanted)
+            break;
+    }
+    if (written == size)
+        return MakeOutcome(kExtractWritten, 0, written);
+    if (ferror(archive))
+        return MakeOutcome(kExtractReadFailed, errno, written);
+    return MakeOutcome(kExtractCutShort, 0, written);
+}
+
+// Copies the entry's data and leaves the archive where it found it.
+static ExtractOutcome CopyEntryAt(FILE *archive, FILE *file, int32_t offset, int32_t size) {
+    long resumeAt = ftell(archive);
+    if (fseek(archive, offset, SEEK_SET) != 0)
+        return MakeOutcome(kExtractReadFailed, errno, 0);
+    ExtractOutcome outcome = CopyEntryData(archive, file, size);
+    clearerr(archive);
+    if (fseek(archive, resumeAt, SEEK_SET) != 0 && outcome.problem == kExtractWritten)
+        outcome = MakeOutcome(kExtractReadFailed, errno, outcome.bytesWritten);
+    return outcome;
+}
+
+ExtractOutcome ExtractEntry(FILE *archive, const char *name, int32_t offset, int32_t size) {
+    ExtractOutcome outcome = MakeOutcome(kExtractWritten, 0, 0);
+    outcome.refusal = FindUnsafeNameReason(name, kWindowsNameRules);
+    if (outcome.refusal != nullptr) {
+        outcome.problem = kExtractNameRefused;
+        return outcome;
+    }
+    FILE *file = CreateEntryFile(name);
+    if (file == nullptr)
+        return MakeOutcome(kExtractNotCreated, errno, 0);
+    // Unbuffered: each block goes straight to the file, and no buffer is set up per file.
+    setvbuf(file, nullptr, _IONBF, 0);
+    if (size < 0)
+        outcome.problem = kExtractNegativeSize;
+    else if (size > 0 && offset < 0)
+        outcome.problem = kExtractNegativeOffset;
+    else if (size > 0)
+        outcome = CopyEntryAt(archive, file, offset, size);
+    if (fclose(file) != 0 && outcome.problem == kExtractWritten)
+        outcome = MakeOutcome(kExtractWriteFailed, errno, outcome.bytesWritten);
+    return outcome;
+}
+
+static const char *DescribeCreateError(int error) {
+#if defined(ELOOP)
+    if (error == ELOOP)
+        return "a symbolic link stands under that name";
+#endif
+    return strerror(error);
+}
+
+void ReportExtractOutcome(unsigned number, const char *name, int32_t offset, int32_t size,
+                          const ExtractOutcome &outcome) {
+    std::string shown = PrintableText(name);
+    const char *n = shown.c_str();
+    long long written = outcome.bytesWritten;
+    switch (outcome.problem) {
+    case kExtractWritten:
+        break;
+    case kExtractNameRefused:
+        ReportProblem("entry %u \"%s\": name refused: %s", number, n, outcome.refusal);
+        break;
+    case kExtractNotCreated:
+        ReportProblem("entry %u \"%s\": file not created: %s", number, n,
+                      DescribeCreateError(outcome.error));
+        break;
+    case kExtractReadFailed:
+        ReportProblem("entry %u \"%s\": archive read failed: %s (%lld of %ld bytes written)",
+                      number, n, strerror(outcome.error), written, static_cast<long>(size));
+        break;
+    case kExtractWriteFailed:
+        ReportProblem("entry %u \"%s\": write failed: %s (%lld of %ld bytes written)", number, n,
+                      strerror(outcome.error), written, static_cast<long>(size));
+        break;
+    case kExtractCutShort:
+        ReportProblem("entry %u \"%s\": data cut short by the archive's end: %lld of %ld bytes "
+                      "written",
+                      number, n, written, static_cast<long>(size));
+        break;
+    case kExtractNegativeSize:
+        ReportProblem("entry %u \"%s\": negative size %ld: empty file written", number, n,
+                      static_cast<long>(size));
+        break;
+    case kExtractNegativeOffset:
+        ReportProblem("entry %u \"%s\": negative offset %ld: empty file written, 0 of %ld bytes",
+                      number, n, static_cast<long>(offset), static_cast<long>(size));
+        break;
+    }
+}
