@@ -1,0 +1,147 @@
+#include "archive/listing/listing.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "archive/extract/extract.h"
+#include "archive/format/format.h"
+#include "archive/report/report.h"
+
+// The directory as read. Records that a read did not deliver in full stay zero:
+// a missing entry copies nothing, a missing name is empty.
+struct Directory {
+    uint16_t entryCount;
+    std::vector<DirectoryEntry> entries;
+    std::vector<NameRecord> names;
+};
+
+// Reports a table the archive ends inside of, saying which bytes are missing.
+static void ReportMissingBytes(const char *path, const char *what, int64_t start, size_t needed,
+                               size_t got) {
+    ReportProblem("\"%s\": damaged directory: %s needs bytes %lld to %lld; bytes %lld to %lld are "
+                  "missing",
+                  PrintableText(path).c_str(), what, static_cast<long long>(start),
+                  static_cast<long long>(start + needed - 1), static_cast<long long>(start + got),
+                  static_cast<long long>(start + needed - 1));
+}
+
+// False when the archive cannot be read at all (a folder, an I/O error).
+static bool ReadEntryCount(FILE *archive, const char *path, uint16_t *entryCount, bool *intact) {
+    unsigned char raw[kEntryCountBytes];
+    size_t got = fread(raw, 1, sizeof raw, archive);
+    *entryCount = 0;
+    if (got == sizeof raw) {
+        *entryCount = DecodeEntryCount(raw);
+        return true;
+    }
+    if (ferror(archive)) {
+        ReportProblem("cannot read \"%s\": %s", PrintableText(path).c_str(), strerror(errno));
+        return false;
+    }
+    ReportMissingBytes(path, "the entry count", 0, sizeof raw, got);
+    *intact = false;
+    return true;
+}
+
+// Returns the number of bytes the reads delivered.
+static size_t ReadEntryTable(FILE *archive, Directory *directory) {
+    unsigned char raw[kDirectoryEntryBytes];
+    size_t total = 0;
+    for (size_t i = 0; i < directory->entryCount; ++i) {
+        size_t got = fread(raw, 1, sizeof raw, archive);
+        total += got;
+        if (got < sizeof raw)
+            break;
+        directory->entries[i] = DecodeDirectoryEntry(raw);
+    }
+    return total;
+}
+
+// Returns the number of bytes the reads delivered.
+static size_t ReadNameTable(FILE *archive, Directory *directory) {
+    unsigned char raw[kNameRecordBytes];
+    size_t total = 0;
+    for (size_t i = 0; i < directory->entryCount; ++i) {
+        size_t got = fread(raw, 1, sizeof raw, archive);
+        total += got;
+        if (got < sizeof raw)
+            break;
+        directory->names[i] = DecodeNameRecord(raw);
+    }
+    return total;
+}
+
+// Reads both tables. Names are read only from the position the last entry gives,
+// and only when the whole entry table was read: never from wherever the stream stands.
+static void ReadTables(FILE *archive, const char *path, Directory *directory, bool *intact) {
+    size_t count = directory->entryCount;
+    size_t entryBytes = count * kDirectoryEntryBytes;
+    size_t got = ReadEntryTable(archive, directory);
+    if (got < entryBytes) {
+        ReportMissingBytes(path, "the entry table", kEntryCountBytes, entryBytes, got);
+        *intact = false;
+        return;
+    }
+    const DirectoryEntry &last = directory->entries[count - 1];
+    int64_t namesAt = FindNameTablePosition(last);
+    if (namesAt < 0 || fseek(archive, static_cast<long>(namesAt), SEEK_SET) != 0) {
+        ReportProblem("\"%s\": damaged directory: the last entry's offset %ld and size %ld give "
+                      "no valid name table position; no names read",
+                      PrintableText(path).c_str(), static_cast<long>(last.offset),
+                      static_cast<long>(last.size));
+        *intact = false;
+        return;
+    }
+    size_t nameBytes = count * kNameRecordBytes;
+    got = ReadNameTable(archive, directory);
+    if (got < nameBytes) {
+        ReportMissingBytes(path, "the name table", namesAt, nameBytes, got);
+        *intact = false;
+    }
+}
+
+static void WalkEntries(FILE *archive, const Directory &directory, bool *intact) {
+    int count = directory.entryCount;
+    for (int i = 0; i < count; ++i) {
+        const DirectoryEntry &entry = directory.entries[i];
+        const char *name = directory.names[i].name;
+        ExtractOutcome outcome = ExtractEntry(archive, name, entry.offset, entry.size);
+        if (outcome.problem != kExtractWritten) {
+            ReportExtractOutcome(static_cast<unsigned>(i + 1), name, entry.offset, entry.size,
+                                 outcome);
+            *intact = false;
+        }
+        printf("%4i / %i %15s\n", i + 1, count, name);
+    }
+}
+
+static void ListEntries(FILE *archive, const char *path, uint16_t entryCount, bool *intact) {
+    Directory directory;
+    directory.entryCount = entryCount;
+    directory.entries.assign(entryCount, DirectoryEntry());
+    directory.names.assign(entryCount, NameRecord());
+    printf("File has %i Entries\n\n", static_cast<int>(entryCount));
+    ReadTables(archive, path, &directory, intact);
+    fseek(archive, 0, SEEK_SET);
+    WalkEntries(archive, directory, intact);
+}
+
+bool ListArchive(const char *path, bool *intact) {
+    *intact = true;
+    if (path == nullptr)
+        return false;
+    FILE *archive = fopen(path, "rb");
+    if (archive == nullptr) {
+        ReportProblem("cannot open \"%s\": %s", PrintableText(path).c_str(), strerror(errno));
+        return false;
+    }
+    uint16_t entryCount = 0;
+    bool readable = ReadEntryCount(archive, path, &entryCount, intact);
+    if (readable && entryCount > 0)
+        ListEntries(archive, path, entryCount, intact);
+    fclose(archive);
+    return readable;
+}
