@@ -1,0 +1,4 @@
+// The closing pause: the console stays open until the user presses a key.
+#pragma once
+
+void Pause();

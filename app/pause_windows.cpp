@@ -1,0 +1,11 @@
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/pause.h"
+
+// The command interpreter prints its own prompt and waits for a key.
+void Pause() {
+    fflush(stdout);
+    int ignored = std::system("pause");
+    (void)ignored;
+}
