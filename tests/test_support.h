@@ -1,0 +1,37 @@
+// Scratch folders, files and program runs for the tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// A fresh empty folder; RemoveTree takes it away again.
+struct ScratchFolder {
+    std::string path;
+};
+ScratchFolder MakeScratchFolder(const std::string &under = "/tmp");
+void RemoveTree(const std::string &path);
+
+void WriteFile(const std::string &path, const std::string &bytes);
+std::string ReadFile(const std::string &path);
+bool PathExists(const std::string &path);
+// Names in a folder, sorted, without "." and "..".
+std::vector<std::string> ListFolder(const std::string &path);
+
+struct RunLimits {
+    long addressSpaceBytes = 0; // RLIMIT_AS, 0 for none
+    long fileSizeBytes = 0;     // RLIMIT_FSIZE with SIGXFSZ ignored, 0 for none
+};
+
+struct RunResult {
+    int status = -1; // exit status, or -1 when the program did not exit normally
+    std::string out; // standard output, "\r\n" read as "\n"
+    std::string err;
+};
+
+// Runs the program under test in `cwd` with standard input from /dev/null.
+// VORN_PROGRAM names it (default: the Linux build); VORN_LAUNCHER (e.g. wine) starts it.
+RunResult RunProgram(const std::vector<std::string> &args, const std::string &cwd,
+                     const RunLimits &limits = RunLimits());
+
+// True when the program under test is the Windows build.
+bool TestingWindowsProgram();
