@@ -377,3 +377,65 @@ TEST_F(ProgramTest, WindowsDeviceAndAlteredNamesFollowThePlatform) {
         EXPECT_EQ(result.status, 0);
     }
 }
+
+// --- Resource bounds: nothing is allocated or written from a declared size ---
+
+// Limits that a runaway program would hit: 64 MiB of address space, 8 MiB per file
+// (the listing of the largest directory is 2 MiB).
+static RunLimits TightLimits() {
+    RunLimits limits;
+    if (!TestingWindowsProgram() && !TestingSanitizedProgram()) {
+        limits.addressSpaceBytes = 64L << 20;
+        limits.fileSizeBytes = 8L << 20;
+    }
+    return limits;
+}
+
+static void ExpectSmallMemory(const RunResult &result) {
+    if (!TestingWindowsProgram() && !TestingSanitizedProgram()) {
+        EXPECT_LT(result.peakMemoryKiB, 8 * 1024);
+    }
+}
+
+TEST_F(ProgramTest, TheLargestDirectoryFinishesInSmallMemory) {
+    std::vector<TestEntry> entries(65535, TestEntry{"e", ""});
+    RunResult result = Unpack(BuildArchive(entries), TightLimits());
+    std::vector<std::string> lines = Lines(OutputBeforePause(result));
+    ASSERT_EQ(lines.size(), 4u + 2u + 65535u);
+    EXPECT_EQ(lines.back(), "65535 / 65535               e");
+    EXPECT_EQ(result.status, 0);
+    ExpectSmallMemory(result);
+}
+
+TEST_F(ProgramTest, HugeDeclaredSizesWriteOnlyWhatTheArchiveHolds) {
+    const int count = 8;
+    std::string table, names;
+    for (int i = 0; i < count; ++i) {
+        table += EncodeDirectoryEntry(0, static_cast<uint32_t>(i * 16), 0x7FFFFFFF);
+        names += EncodeNameRecord("huge" + std::to_string(i));
+    }
+    // The last entry points the name table right after the entry table.
+    table.replace(table.size() - 8, 8, EncodeDirectoryEntry(0, 2 + 12 * count, 0).substr(4));
+    std::string archive = EncodeEntryCount(count) + table + names;
+    RunResult result = Unpack(archive, TightLimits());
+    EXPECT_EQ(Lines(result.err).size(), static_cast<size_t>(count - 1)) << result.err;
+    for (int i = 0; i < count - 1; ++i)
+        EXPECT_EQ(Entry("huge" + std::to_string(i)), archive.substr(i * 16));
+    EXPECT_EQ(Entry("huge7"), "");
+    EXPECT_EQ(result.status, 1);
+    ExpectSmallMemory(result);
+}
+
+TEST_F(ProgramTest, AFailedWriteIsReportedWithTheBytesWritten) {
+    if (TestingWindowsProgram())
+        GTEST_SKIP() << "a file size limit is set through Linux's setrlimit";
+    RunLimits limits;
+    limits.fileSizeBytes = 64 * 1024;
+    RunResult result =
+        Unpack(BuildArchive({{"large", std::string(100 * 1024, 'L')}, {"small", "s"}}), limits);
+    EXPECT_EQ(result.err.rfind("VornReader: entry 1 \"large\": write failed: ", 0), 0u)
+        << result.err;
+    EXPECT_NE(result.err.find("(65536 of 102400 bytes written)"), std::string::npos) << result.err;
+    EXPECT_EQ(Entry("small"), "s");
+    EXPECT_EQ(result.status, 1);
+}

@@ -74,6 +74,14 @@ bool TestingWindowsProgram() {
     return program != nullptr && strstr(program, ".exe") != nullptr;
 }
 
+bool TestingSanitizedProgram() {
+#if defined(VORN_SANITIZED)
+    return true;
+#else
+    return false;
+#endif
+}
+
 static std::vector<std::string> CommandLine(const std::vector<std::string> &args) {
     std::vector<std::string> command;
     const char *launcher = getenv("VORN_LAUNCHER");
@@ -138,11 +146,13 @@ RunResult RunProgram(const std::vector<std::string> &args, const std::string &cw
     if (child == 0)
         RunChild(command, cwd, outPath, errPath, limits);
     int waitStatus = 0;
-    waitpid(child, &waitStatus, 0);
+    rusage usage = {};
+    wait4(child, &waitStatus, 0, &usage);
     RunResult result;
     result.status = WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
     result.out = ReadFile(outPath);
     result.err = ReadFile(errPath);
+    result.peakMemoryKiB = usage.ru_maxrss;
     if (TestingWindowsProgram()) {
         result.out = WithoutCarriageReturns(result.out);
         result.err = WithoutCarriageReturns(result.err);

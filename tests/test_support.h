@@ -26,6 +26,7 @@ struct RunResult {
     int status = -1; // exit status, or -1 when the program did not exit normally
     std::string out; // standard output, "\r\n" read as "\n"
     std::string err;
+    long peakMemoryKiB = 0; // the largest resident set the process reached
 };
 
 // Runs the program under test in `cwd` with standard input from /dev/null.
@@ -35,3 +36,7 @@ RunResult RunProgram(const std::vector<std::string> &args, const std::string &cw
 
 // True when the program under test is the Windows build.
 bool TestingWindowsProgram();
+
+// True when the program was built with sanitizers, whose shadow memory rules out
+// address-space limits and memory figures.
+bool TestingSanitizedProgram();

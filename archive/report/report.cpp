@@ -5,14 +5,21 @@
 
 const char kProgramName[] = "VornReader";
 
+// The line is put together first and written at once: standard error is unbuffered,
+// and one write keeps a line whole.
 void ReportProblem(const char *format, ...) {
-    fflush(stdout);
+    char line[8192];
+    int prefix = snprintf(line, sizeof line, "%s: ", kProgramName);
     va_list arguments;
     va_start(arguments, format);
-    fprintf(stderr, "%s: ", kProgramName);
-    vfprintf(stderr, format, arguments);
-    fputc('\n', stderr);
+    int text = vsnprintf(line + prefix, sizeof line - prefix - 1, format, arguments);
     va_end(arguments);
+    size_t length = static_cast<size_t>(prefix) + static_cast<size_t>(text);
+    if (text < 0 || length > sizeof line - 2)
+        length = sizeof line - 2;
+    line[length++] = '\n';
+    fflush(stdout);
+    fwrite(line, 1, length, stderr);
 }
 
 std::string PrintableText(const char *text) {
