@@ -46,30 +46,42 @@ static bool ReadEntryCount(FILE *archive, const char *path, uint16_t *entryCount
     return true;
 }
 
+// The tables are read a chunk of records at a time: the archive stream is unbuffered
+// (see OpenArchive), so each fread is one read from the file.
+enum : size_t { kRecordsPerChunk = 1024 };
+
+static size_t ChunkRecords(size_t first, size_t count) {
+    return count - first < kRecordsPerChunk ? count - first : kRecordsPerChunk;
+}
+
 // Returns the number of bytes the reads delivered.
 static size_t ReadEntryTable(FILE *archive, Directory *directory) {
-    unsigned char raw[kDirectoryEntryBytes];
+    unsigned char chunk[kRecordsPerChunk * kDirectoryEntryBytes];
     size_t total = 0;
-    for (size_t i = 0; i < directory->entryCount; ++i) {
-        size_t got = fread(raw, 1, sizeof raw, archive);
+    for (size_t first = 0; first < directory->entryCount; first += kRecordsPerChunk) {
+        size_t wanted = ChunkRecords(first, directory->entryCount) * kDirectoryEntryBytes;
+        size_t got = fread(chunk, 1, wanted, archive);
+        for (size_t i = 0; i < got / kDirectoryEntryBytes; ++i)
+            directory->entries[first + i] = DecodeDirectoryEntry(chunk + i * kDirectoryEntryBytes);
         total += got;
-        if (got < sizeof raw)
+        if (got < wanted)
             break;
-        directory->entries[i] = DecodeDirectoryEntry(raw);
     }
     return total;
 }
 
 // Returns the number of bytes the reads delivered.
 static size_t ReadNameTable(FILE *archive, Directory *directory) {
-    unsigned char raw[kNameRecordBytes];
+    unsigned char chunk[kRecordsPerChunk * kNameRecordBytes];
     size_t total = 0;
-    for (size_t i = 0; i < directory->entryCount; ++i) {
-        size_t got = fread(raw, 1, sizeof raw, archive);
+    for (size_t first = 0; first < directory->entryCount; first += kRecordsPerChunk) {
+        size_t wanted = ChunkRecords(first, directory->entryCount) * kNameRecordBytes;
+        size_t got = fread(chunk, 1, wanted, archive);
+        for (size_t i = 0; i < got / kNameRecordBytes; ++i)
+            directory->names[first + i] = DecodeNameRecord(chunk + i * kNameRecordBytes);
         total += got;
-        if (got < sizeof raw)
+        if (got < wanted)
             break;
-        directory->names[i] = DecodeNameRecord(raw);
     }
     return total;
 }
@@ -129,15 +141,26 @@ static void ListEntries(FILE *archive, const char *path, uint16_t entryCount, bo
     WalkEntries(archive, directory, intact);
 }
 
+// Unbuffered: the directory is read in large chunks and each entry's data is read
+// straight into the copy buffer, so a buffer would only add copying, and the reads
+// it would refill after every seek.
+static FILE *OpenArchive(const char *path) {
+    FILE *archive = fopen(path, "rb");
+    if (archive == nullptr) {
+        ReportProblem("cannot open \"%s\": %s", PrintableText(path).c_str(), strerror(errno));
+        return nullptr;
+    }
+    setvbuf(archive, nullptr, _IONBF, 0);
+    return archive;
+}
+
 bool ListArchive(const char *path, bool *intact) {
     *intact = true;
     if (path == nullptr)
         return false;
-    FILE *archive = fopen(path, "rb");
-    if (archive == nullptr) {
-        ReportProblem("cannot open \"%s\": %s", PrintableText(path).c_str(), strerror(errno));
+    FILE *archive = OpenArchive(path);
+    if (archive == nullptr)
         return false;
-    }
     uint16_t entryCount = 0;
     bool readable = ReadEntryCount(archive, path, &entryCount, intact);
     if (readable && entryCount > 0)
