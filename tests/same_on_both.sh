@@ -3,7 +3,7 @@
 # line ends and the pause's prompt, the same reports, exit status and entry files.
 # same_on_both.sh LINUX_PROGRAM WINDOWS_PROGRAM ARCHIVE...
 set -euo pipefail
-linux=$1 windows=$2
+linux=$(realpath "$1") windows=$(realpath "$2")
 shift 2
 export WINEDEBUG=-all
 scratch=$(mktemp -d)
@@ -24,6 +24,7 @@ unpack() {
 
 failures=0
 for archive in "$@"; do
+  archive=$(realpath "$archive")
   rm -rf "$scratch/linux" "$scratch/windows"
   unpack linux "$archive" "$linux"
   unpack windows "$archive" wine "$windows"
