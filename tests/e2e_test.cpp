@@ -221,6 +221,23 @@ TEST_F(ProgramTest, AnIncompleteEntryTableLosesEveryName) {
     EXPECT_TRUE(Written().empty());
 }
 
+TEST_F(ProgramTest, ALongNameTableCutShortKeepsEveryNameReadInFull) {
+    std::vector<TestEntry> entries(2000, TestEntry{"", ""});
+    for (size_t i = 0; i < entries.size(); ++i)
+        entries[i].name = "n" + std::to_string(i);
+    std::string archive = BuildArchive(entries);
+    size_t namesAt = 2 + 12 * entries.size();
+    archive.resize(namesAt + 15 * 1500 + 7); // names 0 to 1499 whole, 1500 cut
+    RunResult result = Unpack(archive);
+    std::vector<std::string> lines = Lines(OutputBeforePause(result));
+    ASSERT_EQ(lines.size(), 4u + 2u + 2000u);
+    EXPECT_EQ(lines[6 + 1499], "1500 / 2000           n1499");
+    EXPECT_EQ(lines[6 + 1500], "1501 / 2000                ");
+    EXPECT_EQ(Lines(result.err).size(), 1u + 500u);
+    EXPECT_EQ(Written().size(), 1500u);
+    EXPECT_EQ(result.status, 1);
+}
+
 TEST_F(ProgramTest, AnInvalidNameTablePositionLosesEveryName) {
     for (uint32_t offset : {0x7FFFFFFFu, 0x80000000u}) {
         std::string archive = EncodeEntryCount(1) + EncodeDirectoryEntry(0, offset, 1) +

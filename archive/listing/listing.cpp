@@ -54,31 +54,26 @@ static size_t ChunkRecords(size_t first, size_t count) {
     return count - first < kRecordsPerChunk ? count - first : kRecordsPerChunk;
 }
 
-// Returns the number of bytes the reads delivered.
-static size_t ReadEntryTable(FILE *archive, Directory *directory) {
-    unsigned char chunk[kRecordsPerChunk * kDirectoryEntryBytes];
-    size_t total = 0;
-    for (size_t first = 0; first < directory->entryCount; first += kRecordsPerChunk) {
-        size_t wanted = ChunkRecords(first, directory->entryCount) * kDirectoryEntryBytes;
-        size_t got = fread(chunk, 1, wanted, archive);
-        for (size_t i = 0; i < got / kDirectoryEntryBytes; ++i)
-            directory->entries[first + i] = DecodeDirectoryEntry(chunk + i * kDirectoryEntryBytes);
-        total += got;
-        if (got < wanted)
-            break;
-    }
-    return total;
+static void DecodeRecord(const unsigned char *raw, DirectoryEntry *entry) {
+    *entry = DecodeDirectoryEntry(raw);
 }
 
-// Returns the number of bytes the reads delivered.
-static size_t ReadNameTable(FILE *archive, Directory *directory) {
-    unsigned char chunk[kRecordsPerChunk * kNameRecordBytes];
-    size_t total = 0;
-    for (size_t first = 0; first < directory->entryCount; first += kRecordsPerChunk) {
-        size_t wanted = ChunkRecords(first, directory->entryCount) * kNameRecordBytes;
+static void DecodeRecord(const unsigned char *raw, NameRecord *name) {
+    *name = DecodeNameRecord(raw);
+}
+
+// Reads records.size() records of recordBytes each, from where the archive stands.
+// Records the reads do not deliver in full keep their zero value. Returns the number
+// of bytes delivered.
+template <size_t recordBytes, typename Record>
+static size_t ReadTable(FILE *archive, std::vector<Record> *records) {
+    unsigned char chunk[kRecordsPerChunk * recordBytes];
+    size_t count = records->size(), total = 0;
+    for (size_t first = 0; first < count; first += kRecordsPerChunk) {
+        size_t wanted = ChunkRecords(first, count) * recordBytes;
         size_t got = fread(chunk, 1, wanted, archive);
-        for (size_t i = 0; i < got / kNameRecordBytes; ++i)
-            directory->names[first + i] = DecodeNameRecord(chunk + i * kNameRecordBytes);
+        for (size_t i = 0; i < got / recordBytes; ++i)
+            DecodeRecord(chunk + i * recordBytes, &(*records)[first + i]);
         total += got;
         if (got < wanted)
             break;
@@ -91,7 +86,7 @@ static size_t ReadNameTable(FILE *archive, Directory *directory) {
 static void ReadTables(FILE *archive, const char *path, Directory *directory, bool *intact) {
     size_t count = directory->entryCount;
     size_t entryBytes = count * kDirectoryEntryBytes;
-    size_t got = ReadEntryTable(archive, directory);
+    size_t got = ReadTable<kDirectoryEntryBytes>(archive, &directory->entries);
     if (got < entryBytes) {
         ReportMissingBytes(path, "the entry table", kEntryCountBytes, entryBytes, got);
         *intact = false;
@@ -108,7 +103,7 @@ static void ReadTables(FILE *archive, const char *path, Directory *directory, bo
         return;
     }
     size_t nameBytes = count * kNameRecordBytes;
-    got = ReadNameTable(archive, directory);
+    got = ReadTable<kNameRecordBytes>(archive, &directory->names);
     if (got < nameBytes) {
         ReportMissingBytes(path, "the name table", namesAt, nameBytes, got);
         *intact = false;
