@@ -17,10 +17,10 @@ static FILE *CreateEntryFile(const char *name) {
 
 static const bool kWindowsNameRules = false;
 
-// O_NOFOLLOW: a symbolic link already standing under the entry's name must not
-// carry the data outside the working directory. O_NONBLOCK: a FIFO of that name
-// fails at once instead of hanging; it changes nothing for a regular file.
-static FILE *CreateEntryFile(const char *name) {
+// Replaces what stands under the name. O_NOFOLLOW: a symbolic link must not carry
+// the data outside the working directory. O_NONBLOCK: a FIFO of that name fails at
+// once instead of hanging; it changes nothing for a regular file.
+static FILE *ReplaceEntryFile(const char *name) {
     int fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0)
         return nullptr;
@@ -31,6 +31,16 @@ static FILE *CreateEntryFile(const char *name) {
         errno = error;
     }
     return file;
+}
+
+// Most entries are new files: "x" creates them in one step, and fails on anything
+// that already stands under the name, a symbolic link included, which is then
+// replaced with care.
+static FILE *CreateEntryFile(const char *name) {
+    FILE *file = fopen(name, "wbx");
+    if (file != nullptr || errno != EEXIST)
+        return file;
+    return ReplaceEntryFile(name);
 }
 #endif
 
