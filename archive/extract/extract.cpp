@@ -45,7 +45,7 @@ static FILE *CreateEntryFile(const char *name) {
 #endif
 
 // One buffer for every copy: memory stays the same whatever sizes an archive declares.
-static char copyBuffer[64 * 1024];
+static char copyBuffer[256 * 1024];
 
 static ExtractOutcome MakeOutcome(ExtractProblem problem, int error, int64_t bytesWritten) {
     ExtractOutcome outcome = {problem, nullptr, error, bytesWritten};
