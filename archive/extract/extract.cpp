@@ -61,9 +61,10 @@ static ExtractOutcome CopyEntryData(FILE *archive, FILE *file, int32_t size) {
         if (size - written < static_cast<int64_t>(wanted))
             wanted = static_cast<size_t>(size - written);
         size_t got = fread(copyBuffer, 1, wanted, archive);
-        if (got > 0 && fwrite(copyBuffer, 1, got, file) != got)
+        size_t put = got > 0 ? fwrite(copyBuffer, 1, got, file) : 0;
+        written += static_cast<int64_t>(put);
+        if (put < got)
             return MakeOutcome(kExtractWriteFailed, errno, written);
-        written += static_cast<int64_t>(got);
         if (got < wanted)
             break;
     }
