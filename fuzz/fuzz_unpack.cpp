@@ -16,6 +16,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "archive/extract/extract.h"
+#include "archive/format/format.h"
 #include "archive/listing/listing.h"
 
 static std::string sandbox;
@@ -78,7 +80,19 @@ static void CheckAndEmptyScratch(size_t inputSize) {
     closedir(folder);
 }
 
+// The Windows name rules are not in force on Linux: judge the input's first bytes,
+// taken as a name record, under both rule sets so that they are fuzzed too.
+static void JudgeAsName(const uint8_t *data, size_t size) {
+    unsigned char raw[kNameRecordBytes] = {};
+    memcpy(raw, data, size < sizeof raw ? size : sizeof raw);
+    NameRecord record = DecodeNameRecord(raw);
+    const char *reason = FindUnsafeNameReason(record.name, true);
+    if (FindUnsafeNameReason(record.name, false) != nullptr && reason == nullptr)
+        Fail("a name refused everywhere passes the Windows rules", record.name);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    JudgeAsName(data, size);
     WriteArchive(data, size);
     if (chdir(scratch.c_str()) != 0)
         Fail("cannot enter the scratch folder", scratch.c_str());
