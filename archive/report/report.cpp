@@ -14,8 +14,9 @@ void ReportProblem(const char *format, ...) {
     va_start(arguments, format);
     int text = vsnprintf(line + prefix, sizeof line - prefix - 1, format, arguments);
     va_end(arguments);
-    size_t length = static_cast<size_t>(prefix) + static_cast<size_t>(text);
-    if (text < 0 || length > sizeof line - 2)
+    // A text that did not fit is cut; one that could not be formatted is left out.
+    size_t length = static_cast<size_t>(prefix) + static_cast<size_t>(text < 0 ? 0 : text);
+    if (length > sizeof line - 2)
         length = sizeof line - 2;
     line[length++] = '\n';
     fflush(stdout);
