@@ -84,6 +84,14 @@ TEST_F(ProgramTest, AnArchiveThatCannotBeOpenedPrintsTheUsageLineAndSaysWhy) {
     EXPECT_EQ(result.status, 2);
 }
 
+TEST_F(ProgramTest, AReportTooLongForItsLineIsCutNotOverrun) {
+    RunResult result = RunProgram({std::string(9000, 'p')}, work_);
+    EXPECT_EQ(result.err.rfind("VornReader: cannot open \"ppp", 0), 0u);
+    EXPECT_EQ(result.err.size(), 8191u);
+    EXPECT_EQ(Lines(result.err).size(), 1u);
+    EXPECT_EQ(result.status, 2);
+}
+
 TEST_F(ProgramTest, AFolderIsNotAnArchive) {
     RunResult result = RunProgram({"../in"}, work_);
     EXPECT_EQ(OutputBeforePause(result), std::string(kBanner) + kUsage);
