@@ -382,16 +382,21 @@ TEST_F(ProgramTest, DataRunningPastTheEndIsCutNotFilled) {
 // --- Platform rules ---
 
 TEST_F(ProgramTest, WindowsDeviceAndAlteredNamesFollowThePlatform) {
-    RunResult result = Unpack(BuildArchive(
-        {{"CON", "1"}, {"nul.txt", "2"}, {"trailing.", "3"}, {"blank ", "4"}, {"ok", "5"}}));
+    std::vector<TestEntry> entries = {{"CON", "1"},    {"nul.txt", "2"}, {"trailing.", "3"},
+                                      {"blank ", "4"}, {"ask?", "5"},    {"lpt1.log", "6"},
+                                      {"Conin$", "7"}, {"ok", "8"}};
+    RunResult result = Unpack(BuildArchive(entries));
     if (TestingWindowsProgram()) {
         EXPECT_EQ(Written(), std::vector<std::string>{"ok"});
-        EXPECT_EQ(Lines(result.err).size(), 4u) << result.err;
+        std::vector<std::string> reports = Lines(result.err);
+        ASSERT_EQ(reports.size(), 7u) << result.err;
+        EXPECT_EQ(reports[0], "VornReader: entry 1 \"CON\": name refused: a Windows device name");
         EXPECT_EQ(result.status, 1);
     } else {
-        EXPECT_EQ(Written(),
-                  (std::vector<std::string>{"CON", "blank ", "nul.txt", "ok", "trailing."}));
+        EXPECT_EQ(Written(), (std::vector<std::string>{"CON", "Conin$", "ask?", "blank ",
+                                                       "lpt1.log", "nul.txt", "ok", "trailing."}));
         EXPECT_EQ(Entry("trailing."), "3");
+        EXPECT_EQ(Entry("blank "), "4");
         EXPECT_EQ(result.err, "");
         EXPECT_EQ(result.status, 0);
     }
