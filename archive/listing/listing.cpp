@@ -11,9 +11,9 @@
 #include "archive/report/report.h"
 
 // The directory as read. Records that a read did not deliver in full stay zero:
-// a missing entry copies nothing, a missing name is empty.
+// a missing entry copies nothing, a missing name is empty. Both tables hold
+// entryCount records.
 struct Directory {
-    uint16_t entryCount;
     std::vector<DirectoryEntry> entries;
     std::vector<NameRecord> names;
 };
@@ -84,7 +84,7 @@ static size_t ReadTable(FILE *archive, std::vector<Record> *records) {
 // Reads both tables. Names are read only from the position the last entry gives,
 // and only when the whole entry table was read: never from wherever the stream stands.
 static void ReadTables(FILE *archive, const char *path, Directory *directory, bool *intact) {
-    size_t count = directory->entryCount;
+    size_t count = directory->entries.size();
     size_t entryBytes = count * kDirectoryEntryBytes;
     size_t got = ReadTable<kDirectoryEntryBytes>(archive, &directory->entries);
     if (got < entryBytes) {
@@ -111,7 +111,7 @@ static void ReadTables(FILE *archive, const char *path, Directory *directory, bo
 }
 
 static void WalkEntries(FILE *archive, const Directory &directory, bool *intact) {
-    int count = directory.entryCount;
+    int count = static_cast<int>(directory.entries.size());
     for (int i = 0; i < count; ++i) {
         const DirectoryEntry &entry = directory.entries[i];
         const char *name = directory.names[i].name;
@@ -127,7 +127,6 @@ static void WalkEntries(FILE *archive, const Directory &directory, bool *intact)
 
 static void ListEntries(FILE *archive, const char *path, uint16_t entryCount, bool *intact) {
     Directory directory;
-    directory.entryCount = entryCount;
     directory.entries.assign(entryCount, DirectoryEntry());
     directory.names.assign(entryCount, NameRecord());
     printf("File has %i Entries\n\n", static_cast<int>(entryCount));
