@@ -118,41 +118,46 @@ static const char *DescribeCreateError(int error) {
     return strerror(error);
 }
 
-void ReportExtractOutcome(unsigned number, const char *name, int32_t offset, int32_t size,
-                          const ExtractOutcome &outcome) {
-    std::string shown = PrintableText(name);
-    const char *n = shown.c_str();
+// The cause of an entry not written in full, as the end of its report line.
+static void DescribeOutcome(const ExtractOutcome &outcome, int32_t offset, int32_t size,
+                            char *cause, size_t causeSize) {
     long long written = outcome.bytesWritten;
+    long declared = static_cast<long>(size);
     switch (outcome.problem) {
     case kExtractWritten:
+        snprintf(cause, causeSize, "written");
         break;
     case kExtractNameRefused:
-        ReportProblem("entry %u \"%s\": name refused: %s", number, n, outcome.refusal);
+        snprintf(cause, causeSize, "name refused: %s", outcome.refusal);
         break;
     case kExtractNotCreated:
-        ReportProblem("entry %u \"%s\": file not created: %s", number, n,
-                      DescribeCreateError(outcome.error));
+        snprintf(cause, causeSize, "file not created: %s", DescribeCreateError(outcome.error));
         break;
     case kExtractReadFailed:
-        ReportProblem("entry %u \"%s\": archive read failed: %s (%lld of %ld bytes written)",
-                      number, n, strerror(outcome.error), written, static_cast<long>(size));
+        snprintf(cause, causeSize, "archive read failed: %s (%lld of %ld bytes written)",
+                 strerror(outcome.error), written, declared);
         break;
     case kExtractWriteFailed:
-        ReportProblem("entry %u \"%s\": write failed: %s (%lld of %ld bytes written)", number, n,
-                      strerror(outcome.error), written, static_cast<long>(size));
+        snprintf(cause, causeSize, "write failed: %s (%lld of %ld bytes written)",
+                 strerror(outcome.error), written, declared);
         break;
     case kExtractCutShort:
-        ReportProblem("entry %u \"%s\": data cut short by the archive's end: %lld of %ld bytes "
-                      "written",
-                      number, n, written, static_cast<long>(size));
+        snprintf(cause, causeSize, "data cut short by the archive's end: %lld of %ld bytes written",
+                 written, declared);
         break;
     case kExtractNegativeSize:
-        ReportProblem("entry %u \"%s\": negative size %ld: empty file written", number, n,
-                      static_cast<long>(size));
+        snprintf(cause, causeSize, "negative size %ld: empty file written", declared);
         break;
     case kExtractNegativeOffset:
-        ReportProblem("entry %u \"%s\": negative offset %ld: empty file written, 0 of %ld bytes",
-                      number, n, static_cast<long>(offset), static_cast<long>(size));
+        snprintf(cause, causeSize, "negative offset %ld: empty file written, 0 of %ld bytes",
+                 static_cast<long>(offset), declared);
         break;
     }
+}
+
+void ReportExtractOutcome(unsigned number, const char *name, int32_t offset, int32_t size,
+                          const ExtractOutcome &outcome) {
+    char cause[256];
+    DescribeOutcome(outcome, offset, size, cause, sizeof cause);
+    ReportProblem("entry %u \"%s\": %s", number, PrintableText(name).c_str(), cause);
 }
