@@ -2,9 +2,11 @@
 # The Windows program must behave as the Linux one: the same standard output apart from
 # line ends and the pause's prompt, the same reports, exit status and entry files.
 # same_on_both.sh LINUX_PROGRAM WINDOWS_PROGRAM ARCHIVE...
+# The Windows program is started by $VORN_LAUNCHER (a Wine loader, default wine).
 set -euo pipefail
 linux=$(realpath "$1") windows=$(realpath "$2")
 shift 2
+launcher=${VORN_LAUNCHER:-wine}
 export WINEDEBUG=-all
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -27,7 +29,12 @@ for archive in "$@"; do
   archive=$(realpath "$archive")
   rm -rf "$scratch/linux" "$scratch/windows"
   unpack linux "$archive" "$linux"
-  unpack windows "$archive" wine "$windows"
+  unpack windows "$archive" "$launcher" "$windows"
+  # The program always prints its banner: no output at all means it never ran.
+  if [ ! -s "$scratch/windows/out" ]; then
+    echo "could not start $launcher $windows: $(head -c 500 "$scratch/windows/err")"
+    exit 1
+  fi
   for part in out err status; do
     if ! cmp -s "$scratch/linux/$part" "$scratch/windows/$part"; then
       echo "differs on $(basename "$archive"): $part"

@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -126,7 +127,15 @@ static void ApplyLimits(const RunLimits &limits) {
         argv.push_back(const_cast<char *>(word.c_str()));
     argv.push_back(nullptr);
     execvp(argv[0], argv.data());
+    dprintf(2, "could not start %s: %s\n", argv[0], strerror(errno));
     _exit(127);
+}
+
+static std::string Joined(const std::vector<std::string> &words) {
+    std::string joined;
+    for (const std::string &word : words)
+        joined += (joined.empty() ? "" : " ") + word;
+    return joined;
 }
 
 static std::string WithoutCarriageReturns(std::string text) {
@@ -153,10 +162,15 @@ RunResult RunProgram(const std::vector<std::string> &args, const std::string &cw
     result.out = ReadFile(outPath);
     result.err = ReadFile(errPath);
     result.peakMemoryKiB = usage.ru_maxrss;
+    RemoveTree(capture.path);
+    // The program prints its banner before anything else: without it, it never ran (the
+    // launcher or the program could not be started). The case fails here, with the reason.
+    if (result.out.empty())
+        throw std::runtime_error("could not start " + Joined(command) + " (exit status " +
+                                 std::to_string(result.status) + "): " + result.err.substr(0, 500));
     if (TestingWindowsProgram()) {
         result.out = WithoutCarriageReturns(result.out);
         result.err = WithoutCarriageReturns(result.err);
     }
-    RemoveTree(capture.path);
     return result;
 }

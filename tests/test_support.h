@@ -30,7 +30,8 @@ struct RunResult {
 };
 
 // Runs the program under test in `cwd` with standard input from /dev/null.
-// VORN_PROGRAM names it (default: the Linux build); VORN_LAUNCHER (e.g. wine) starts it.
+// VORN_PROGRAM names it (default: the Linux build); VORN_LAUNCHER (e.g. a Wine loader)
+// starts it. Throws, failing the case with the reason, when it could not be started.
 RunResult RunProgram(const std::vector<std::string> &args, const std::string &cwd,
                      const RunLimits &limits = RunLimits());
 
