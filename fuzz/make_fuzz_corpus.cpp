@@ -1,6 +1,7 @@
 // Writes the fuzzer's seed corpus, fuzz/corpus/: small valid and damaged archives.
 #include <cstdio>
 #include <string>
+#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
@@ -48,6 +49,7 @@ int main(int argc, char **argv) {
         fprintf(stderr, "usage: make_fuzz_corpus <folder>\n");
         return 2;
     }
+    mkdir(argv[1], 0755); // or it is there already
     for (const auto &seed : Seeds())
         WriteFile(std::string(argv[1]) + "/" + seed.first + ".vorn", seed.second);
     return 0;
