@@ -1,3 +1,4 @@
+// Decoding the archive's records from their bytes.
 #include <climits>
 #include <gtest/gtest.h>
 
@@ -8,14 +9,19 @@ static const unsigned char *Bytes(const std::string &text) {
     return reinterpret_cast<const unsigned char *>(text.data());
 }
 
-TEST(Format, DecodesLittleEndianFields) {
-    EXPECT_EQ(DecodeEntryCount(Bytes(EncodeEntryCount(0x1234))), 0x1234);
-    EXPECT_EQ(DecodeEntryCount(Bytes(EncodeEntryCount(65535))), 65535);
-
-    DirectoryEntry entry = DecodeDirectoryEntry(Bytes(EncodeDirectoryEntry(0xA1B2C3D4, 26, 100)));
+TEST(Format, DecodesLittleEndianFieldsFromTheirBytes) {
+    const unsigned char count[] = {0x34, 0x12};
+    EXPECT_EQ(DecodeEntryCount(count), 0x1234);
+    const unsigned char record[] = {0xD4, 0xC3, 0xB2, 0xA1, 0x1A, 0x00,
+                                    0x00, 0x00, 0x64, 0x01, 0x00, 0x00};
+    DirectoryEntry entry = DecodeDirectoryEntry(record);
     EXPECT_EQ(entry.tag, 0xA1B2C3D4u);
     EXPECT_EQ(entry.offset, 26);
-    EXPECT_EQ(entry.size, 100);
+    EXPECT_EQ(entry.size, 356);
+    // The test archives' writer agrees with the decoder.
+    EXPECT_EQ(DecodeEntryCount(Bytes(EncodeEntryCount(65535))), 65535);
+    EXPECT_EQ(EncodeDirectoryEntry(0xA1B2C3D4, 26, 356),
+              std::string(reinterpret_cast<const char *>(record), sizeof record));
 }
 
 TEST(Format, FieldsWithTheTopBitSetAreNegative) {
