@@ -1,32 +1,35 @@
 // VornReader: unpacks a Vorn archive into the working directory and lists its entries.
-#include <cstdio>
-
 #include "app/pause.h"
 #include "archive/listing/listing.h"
+#include "archive/report/report.h"
 
 static const char kAuthorLine[] = "Quenby\n";
 static const char kHomepageLine[] = "Homepage: https://quenby.example.net/vorn/\n";
 static const char kTitleLines[] = "Ulvenholt - Vorn Viewer v1.1\n\n";
 static const char kUsageLine[] = "VornReader <path>\n";
 
-// Exit statuses: the archive was unpacked whole; the archive was opened but its
-// directory is damaged or an entry was not written in full; no archive was read.
 enum { kExitUnpacked = 0, kExitIncomplete = 1, kExitNoArchive = 2 };
 
+// A run whose listing was lost did not deliver everything it owes, even if every entry
+// was written.
+static int ExitStatus(ArchiveResult result, bool outputDelivered) {
+    if (result == kArchiveNotRead)
+        return kExitNoArchive;
+    if (result == kArchiveIncomplete || !outputDelivered)
+        return kExitIncomplete;
+    return kExitUnpacked;
+}
+
 int main(int argc, char **argv) {
-    printf("%s", kAuthorLine);
-    printf("%s", kHomepageLine);
-    printf("%s", kTitleLines);
+    PrintOutput("%s", kAuthorLine);
+    PrintOutput("%s", kHomepageLine);
+    PrintOutput("%s", kTitleLines);
     // argv[1] only when given: argc may even be 0 when a caller passes no arguments.
     const char *path = argc > 1 ? argv[1] : nullptr;
-    bool intact = true;
-    int status = kExitUnpacked;
-    if (!ListArchive(path, &intact)) {
-        printf("%s", kUsageLine);
-        status = kExitNoArchive;
-    } else if (!intact) {
-        status = kExitIncomplete;
-    }
+    ArchiveResult result = ListArchive(path);
+    if (result == kArchiveNotRead)
+        PrintOutput("%s", kUsageLine);
+    bool outputDelivered = ReportLostOutput();
     Pause();
-    return status;
+    return ExitStatus(result, outputDelivered);
 }

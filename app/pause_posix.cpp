@@ -1,5 +1,6 @@
-// The shell has no "pause" command, so this does what it does on Windows: a
-// prompt, then one key from a terminal, or one byte from any other input.
+// The closing pause on POSIX. The shell has no "pause" command, so this does what it does
+// on Windows: a prompt, then one key from a terminal, or one byte from any other input.
+#include <csignal>
 #include <cstdio>
 #include <termios.h>
 #include <unistd.h>
@@ -13,18 +14,50 @@ static void WaitForByte(int fd) {
     (void)ignored;
 }
 
+// The terminal's settings before the pause, restored however the wait ends.
+static termios savedTerminal;
+static const int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+// A signal that ends the wait puts the terminal's settings back first; the handler is then
+// reset (SA_RESETHAND), so the signal raised again ends the program as it would have, and
+// the caller still sees that it was interrupted.
+static void RestoreTerminalAndEnd(int signal) {
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &savedTerminal);
+    raise(signal);
+}
+
+// A signal the program was started with ignored stays ignored.
+static void CatchEndingSignals(struct sigaction *previous) {
+    struct sigaction ending = {};
+    ending.sa_handler = RestoreTerminalAndEnd;
+    ending.sa_flags = SA_RESETHAND;
+    sigemptyset(&ending.sa_mask);
+    for (size_t i = 0; i < sizeof kEndingSignals / sizeof kEndingSignals[0]; ++i) {
+        sigaction(kEndingSignals[i], nullptr, &previous[i]);
+        if (previous[i].sa_handler != SIG_IGN)
+            sigaction(kEndingSignals[i], &ending, nullptr);
+    }
+}
+
+static void RestoreSignals(const struct sigaction *previous) {
+    for (size_t i = 0; i < sizeof kEndingSignals / sizeof kEndingSignals[0]; ++i)
+        sigaction(kEndingSignals[i], &previous[i], nullptr);
+}
+
 // Raw mode for one key: no line editing, no echo; the settings are restored.
 static void WaitForKey(int fd) {
-    termios saved;
-    if (tcgetattr(fd, &saved) != 0)
+    if (tcgetattr(fd, &savedTerminal) != 0)
         return;
-    termios raw = saved;
+    termios raw = savedTerminal;
     raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
     raw.c_cc[VMIN] = 1;
     raw.c_cc[VTIME] = 0;
+    struct sigaction previous[sizeof kEndingSignals / sizeof kEndingSignals[0]];
+    CatchEndingSignals(previous);
     if (tcsetattr(fd, TCSAFLUSH, &raw) == 0)
         WaitForByte(fd);
-    tcsetattr(fd, TCSAFLUSH, &saved);
+    tcsetattr(fd, TCSAFLUSH, &savedTerminal);
+    RestoreSignals(previous);
 }
 
 void Pause() {

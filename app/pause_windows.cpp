@@ -1,3 +1,4 @@
+// The closing pause on Windows: the command interpreter's own.
 #include <cstdio>
 #include <cstdlib>
 

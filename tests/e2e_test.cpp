@@ -2,8 +2,17 @@
 //   <root>/work  the working directory, where entries land
 //   <root>/in    the archive, so every case also shows that entries land in the
 //                working folder, not beside the archive
+#include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <iostream>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include "archive_writer.h"
@@ -50,9 +59,9 @@ class ProgramTest : public ::testing::Test {
     void TearDown() override { RemoveTree(root_.path); }
 
     // Writes the archive to <root>/in and runs the program on it from <root>/work.
-    RunResult Unpack(const std::string &archive, const RunLimits &limits = RunLimits()) {
+    RunResult Unpack(const std::string &archive, const RunOptions &options = RunOptions()) {
         WriteFile(root_.path + "/in/archive.vorn", archive);
-        return RunProgram({"../in/archive.vorn"}, work_, limits);
+        return RunProgram({"../in/archive.vorn"}, work_, options);
     }
     std::string Entry(const std::string &name) { return ReadFile(work_ + "/" + name); }
     std::vector<std::string> Written() { return ListFolder(work_); }
@@ -66,36 +75,88 @@ class ProgramTest : public ::testing::Test {
     std::string work_;
 };
 
-// --- The command line ---
+// --- The command line, and archives that cannot be read ---
 
-TEST_F(ProgramTest, NoArgumentPrintsTheUsageLine) {
-    RunResult result = RunProgram({}, work_);
-    EXPECT_EQ(OutputBeforePause(result), std::string(kBanner) + kUsage);
-    EXPECT_EQ(result.err, "");
-    EXPECT_EQ(result.status, 2);
-    EXPECT_TRUE(Written().empty());
+// The smallest address-space limit, to 64 KiB, under which the program unpacks an archive
+// of no entries: all it needs before it makes room for a directory.
+static long StartUpAddressSpace(const std::string &cwd, const std::string &archive) {
+    long fits = 256L << 20, fails = 0;
+    while (fits - fails > (64L << 10)) {
+        RunOptions options;
+        options.addressSpaceBytes = (fits + fails) / 2;
+        bool ran = false;
+        try {
+            ran = RunProgram({archive}, cwd, options).status == 0;
+        } catch (const std::runtime_error &) {
+            // too little to start at all
+        }
+        (ran ? fits : fails) = options.addressSpaceBytes;
+    }
+    return fits;
 }
 
-TEST_F(ProgramTest, AnArchiveThatCannotBeOpenedPrintsTheUsageLineAndSaysWhy) {
-    RunResult result = RunProgram({"missing.vorn"}, work_);
-    EXPECT_EQ(OutputBeforePause(result), std::string(kBanner) + kUsage);
-    EXPECT_EQ(result.err.rfind("VornReader: cannot open \"missing.vorn\": ", 0), 0u) << result.err;
-    EXPECT_EQ(Lines(result.err).size(), 1u);
-    EXPECT_EQ(result.status, 2);
+// Each row: the banner, then the usage line, exit status 2, one report line saying why
+// (none without a path), and no file made.
+TEST_F(ProgramTest, WithoutAReadableArchiveTheUsageLineFollowsTheBanner) {
+    struct Row {
+        const char *what;
+        std::vector<std::string> args;
+        std::string report; // how the one report line starts
+        RunOptions options;
+        bool onWindows;
+    };
+    bool windows = TestingWindowsProgram();
+    std::vector<Row> rows = {
+        {"no path", {}, "", {}, true},
+        {"a missing file",
+         {"missing.vorn"},
+         "VornReader: cannot open \"missing.vorn\": ",
+         {},
+         true},
+        {"a folder",
+         {"../in"},
+         windows ? "VornReader: cannot open \"../in\": "
+                 : "VornReader: cannot read \"../in\": Is a directory",
+         {},
+         true},
+        {"an archive that cannot be positioned",
+         {"/dev/stdin"},
+         "VornReader: cannot read \"/dev/stdin\": Illegal seek",
+         {},
+         false},
+        {"no memory for the directory",
+         {"../in/archive.vorn"},
+         "VornReader: out of memory reading the directory",
+         {},
+         false},
+    };
+    rows[3].options.pipedInput = BuildArchive({{"piped", "p"}});
+    WriteFile(root_.path + "/in/archive.vorn", BuildArchive({}));
+    if (TestingSanitizedProgram()) {
+        rows.pop_back(); // the sanitizers' shadow memory rules out an address-space limit
+    } else if (!windows) {
+        // Room for everything but the largest directory's 1.8 MiB.
+        rows[4].options.addressSpaceBytes =
+            StartUpAddressSpace(work_, "../in/archive.vorn") + (512L << 10);
+        WriteFile(root_.path + "/in/archive.vorn",
+                  BuildArchive(std::vector<TestEntry>(65535, TestEntry{"e", ""})));
+    }
+    for (const Row &row : rows) {
+        if (windows && !row.onWindows)
+            continue;
+        RunResult result = RunProgram(row.args, work_, row.options);
+        EXPECT_EQ(OutputBeforePause(result), std::string(kBanner) + kUsage) << row.what;
+        EXPECT_EQ(result.err.rfind(row.report, 0), 0u) << row.what << ": " << result.err;
+        EXPECT_EQ(Lines(result.err).size(), row.report.empty() ? 0u : 1u) << row.what;
+        EXPECT_EQ(result.status, 2) << row.what;
+        EXPECT_TRUE(Written().empty()) << row.what;
+    }
 }
 
 TEST_F(ProgramTest, AReportTooLongForItsLineIsCutNotOverrun) {
     RunResult result = RunProgram({std::string(9000, 'p')}, work_);
     EXPECT_EQ(result.err.rfind("VornReader: cannot open \"ppp", 0), 0u);
     EXPECT_EQ(result.err.size(), 8191u);
-    EXPECT_EQ(Lines(result.err).size(), 1u);
-    EXPECT_EQ(result.status, 2);
-}
-
-TEST_F(ProgramTest, AFolderIsNotAnArchive) {
-    RunResult result = RunProgram({"../in"}, work_);
-    EXPECT_EQ(OutputBeforePause(result), std::string(kBanner) + kUsage);
-    EXPECT_NE(result.err.find("\"../in\""), std::string::npos) << result.err;
     EXPECT_EQ(Lines(result.err).size(), 1u);
     EXPECT_EQ(result.status, 2);
 }
@@ -291,12 +352,11 @@ TEST_F(ProgramTest, EntriesRoundTripIntoTheWorkingFolder) {
 }
 
 TEST_F(ProgramTest, OutOfOrderOverlappingAndDuplicateEntries) {
+    // The data fills bytes 38 to 47; the last entry ends at 40 + 8 = 48, where the names start.
     std::string archive = EncodeEntryCount(3) + EncodeDirectoryEntry(0, 44, 4) +
                           EncodeDirectoryEntry(0, 38, 8) + EncodeDirectoryEntry(0, 40, 8) +
                           "ABCDEFGHIJ" + EncodeNameRecord("dup") + EncodeNameRecord("whole") +
                           EncodeNameRecord("dup");
-    // Name table at 40 + 8 = 48, right after the data that starts at 38.
-    archive = archive.substr(0, 38) + "ABCDEFGHIJ" + archive.substr(48);
     RunResult result = Unpack(archive);
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(Entry("whole"), "ABCDEFGH");
@@ -323,24 +383,197 @@ TEST_F(ProgramTest, TraversalNamesAreRefusedAndTheRestIsWritten) {
     EXPECT_EQ(Lines(OutputBeforePause(result)).size(), 4u + 2u + 7u);
 }
 
-TEST_F(ProgramTest, ControlBytesAreShownEscapedInReports) {
-    RunResult result = Unpack(BuildArchive({{"bell\a\x1b[2J", "x"}}));
-    EXPECT_EQ(result.err,
-              "VornReader: entry 1 \"bell\\x07\\x1B[2J\": name refused: holds a control byte\n");
-    EXPECT_TRUE(Written().empty());
+// A control byte would act on the terminal: the listing shows '?' in its place, keeping the
+// column's width, and the report shows the exact bytes. Other bytes print as they are.
+TEST_F(ProgramTest, ControlBytesNeverReachTheTerminal) {
+    RunResult result =
+        Unpack(BuildArchive({{"bell\a\x1b[4F\x1b[J", "x"}, {"del\x7F", "y"}, {"caf\xE9", "z"}}));
+    EXPECT_EQ(OutputBeforePause(result), std::string(kBanner) + "File has 3 Entries\n\n"
+                                                                "   1 / 3    bell?"
+                                                                "?[4F?[J\n"
+                                                                "   2 / 3            del?\n"
+                                                                "   3 / 3            caf\xE9\n");
+    EXPECT_EQ(result.err, "VornReader: entry 1 \"bell\\x07\\x1B[4F\\x1B[J\": name refused: holds "
+                          "a control byte\n");
+    // Windows keeps names in its own encoding: 0xE9 reaches the disk as UTF-8 under Wine.
+    if (TestingWindowsProgram()) {
+        EXPECT_EQ(Written().size(), 2u);
+    } else {
+        EXPECT_EQ(Written(), (std::vector<std::string>{"caf\xE9", "del\x7F"}));
+    }
 }
 
-TEST_F(ProgramTest, AnEntryThatCannotBeCreatedIsListedAndTheNextIsWritten) {
-    ASSERT_EQ(mkdir((work_ + "/folder").c_str(), 0755), 0);
-    RunResult result = Unpack(BuildArchive({{"folder", "lost"}, {"next", "kept"}}));
-    EXPECT_EQ(OutputBeforePause(result), std::string(kBanner) + "File has 2 Entries\n\n"
-                                                                "   1 / 2          folder\n"
-                                                                "   2 / 2            next\n");
-    EXPECT_EQ(result.err.rfind("VornReader: entry 1 \"folder\": file not created: ", 0), 0u)
-        << result.err;
-    EXPECT_EQ(Lines(result.err).size(), 1u);
-    EXPECT_EQ(Entry("next"), "kept");
-    EXPECT_EQ(result.status, 1);
+// --- What stands under an entry's name ---
+
+enum class Occupant {
+    kNothing,
+    kTheArchive, // the archive being read, in the working folder
+    kHardLinkToAFileOutside,
+    kSymbolicLinkToAFileOutside,
+    kDanglingSymbolicLink,
+    kFifo,
+    kFolder,
+    kReadOnlyFile,
+    kDeviceNode, // root only: /dev/null's
+    kMountPoint, // root only: a file outside bound over it
+};
+
+struct OccupiedName {
+    const char *name;
+    Occupant occupant;
+    bool replaced; // on Linux; the Windows program may instead report the entry
+};
+
+// Puts the occupant under `path`; <outside> holds what links and mounts lead to. False,
+// with the reason, when the row cannot run here.
+static bool Occupy(const OccupiedName &row, const std::string &path, const std::string &outside,
+                   const std::string &archive, std::string *why) {
+    switch (row.occupant) {
+    case Occupant::kNothing:
+        return true;
+    case Occupant::kTheArchive:
+        return link(archive.c_str(), path.c_str()) == 0;
+    case Occupant::kHardLinkToAFileOutside:
+        return link((outside + "/precious").c_str(), path.c_str()) == 0;
+    case Occupant::kSymbolicLinkToAFileOutside:
+        return symlink((outside + "/target").c_str(), path.c_str()) == 0;
+    case Occupant::kDanglingSymbolicLink:
+        return symlink((outside + "/nothing-yet").c_str(), path.c_str()) == 0;
+    case Occupant::kFifo:
+        return mkfifo(path.c_str(), 0644) == 0;
+    case Occupant::kFolder:
+        WriteFile(path + ".tmp", "inner");
+        return mkdir(path.c_str(), 0755) == 0 &&
+               rename((path + ".tmp").c_str(), (path + "/inner").c_str()) == 0;
+    case Occupant::kReadOnlyFile:
+        WriteFile(path, "an older, longer content");
+        return chmod(path.c_str(), 0444) == 0;
+    case Occupant::kDeviceNode:
+        *why = "making a device node needs root";
+        return geteuid() == 0 && mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    case Occupant::kMountPoint:
+        *why = "a bind mount needs root";
+        WriteFile(path, "");
+        return geteuid() == 0 &&
+               mount((outside + "/bound").c_str(), path.c_str(), nullptr, MS_BIND, nullptr) == 0;
+    }
+    return false;
+}
+
+// Names, kinds and contents of everything in a folder tree, links not followed.
+static std::string Snapshot(const std::string &folder) {
+    std::string shot;
+    for (const std::string &name : ListFolder(folder)) {
+        std::string path = folder + "/" + name;
+        struct stat status;
+        lstat(path.c_str(), &status);
+        shot += name + " " + std::to_string(status.st_mode) + " ";
+        if (S_ISREG(status.st_mode))
+            shot += ReadFile(path);
+        shot += "\n";
+    }
+    return shot;
+}
+
+// An entry's data only ever goes into a file this run created: whatever stands under its
+// name is replaced, never written through, and nothing outside the working folder changes.
+// The archive's own name comes first, so the entries after it show that the archive was
+// still read whole.
+TEST_F(ProgramTest, WhatStandsUnderAnEntrysNameIsReplacedNeverWrittenThrough) {
+    const std::vector<OccupiedName> rows = {
+        {"archive.vorn", Occupant::kTheArchive, true},
+        {"fresh", Occupant::kNothing, true},
+        {"hardlink", Occupant::kHardLinkToAFileOutside, true},
+        {"symlink", Occupant::kSymbolicLinkToAFileOutside, true},
+        {"dangling", Occupant::kDanglingSymbolicLink, true},
+        {"fifo", Occupant::kFifo, true},
+        {"folder", Occupant::kFolder, false},
+        {"readonly", Occupant::kReadOnlyFile, true},
+        {"device", Occupant::kDeviceNode, true},
+        {"mountpoint", Occupant::kMountPoint, false},
+    };
+    std::vector<TestEntry> entries;
+    for (const OccupiedName &row : rows)
+        entries.push_back({row.name, std::string("the data of ") + row.name});
+    std::string archive = BuildArchive(entries), outside = root_.path + "/outside";
+    std::string archivePath = root_.path + "/in/archive.vorn";
+    WriteFile(archivePath, archive);
+    ASSERT_EQ(mkdir(outside.c_str(), 0755), 0);
+    for (const char *name : {"precious", "target", "bound"})
+        WriteFile(outside + "/" + name, std::string("outside: ") + name);
+    std::string outsideBefore = Snapshot(outside);
+    std::vector<const OccupiedName *> running;
+    for (const OccupiedName &row : rows) {
+        std::string why;
+        if (Occupy(row, work_ + "/" + row.name, outside, archivePath, &why))
+            running.push_back(&row);
+        else
+            std::cout << "row \"" << row.name << "\" left out: " << why << "\n";
+    }
+
+    RunResult result = RunProgram({"archive.vorn"}, work_);
+    umount2((work_ + "/mountpoint").c_str(), MNT_DETACH);
+
+    EXPECT_EQ(Snapshot(outside), outsideBefore);
+    EXPECT_TRUE(ReadFile(archivePath) == archive) << "the archive was changed";
+    EXPECT_EQ(result.status, 1); // the folder stays
+    EXPECT_EQ(Lines(OutputBeforePause(result)).size(), 4u + 2u + rows.size());
+    struct stat fresh;
+    ASSERT_EQ(lstat((work_ + "/fresh").c_str(), &fresh), 0);
+    for (const OccupiedName *row : running) {
+        std::string path = work_ + "/" + row->name;
+        std::string report = "VornReader: entry " + std::to_string(row - rows.data() + 1) + " \"" +
+                             row->name + "\": ";
+        bool reported = result.err.find(report) != std::string::npos;
+        struct stat status;
+        bool replaced = lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+                        status.st_nlink == 1 &&
+                        ReadFile(path) == "the data of " + std::string(row->name);
+        if (!TestingWindowsProgram()) {
+            EXPECT_EQ(replaced, row->replaced) << row->name;
+        }
+        EXPECT_NE(replaced, reported) << row->name << ": written in full, or reported\n"
+                                      << result.err;
+        if (replaced) {
+            EXPECT_EQ(status.st_mode, fresh.st_mode) << row->name << ": not a new file's mode";
+        }
+    }
+    EXPECT_EQ(ReadFile(work_ + "/folder/inner"), "inner");
+    for (const std::string &name : Written())
+        EXPECT_NE(name.rfind(".VornReader-", 0), 0u) << "a temporary file was left: " << name;
+}
+
+// Standard output that cannot be written is reported once and makes the exit status 1;
+// the entries are still written, and none of them takes in the listing.
+TEST_F(ProgramTest, ALostListingIsReportedAndTheEntriesStillWritten) {
+    struct {
+        const char *what;
+        const char *outputPath; // nullptr: closed
+        const char *reason;
+        bool onWindows; // which words the reason its own way
+    } rows[] = {
+        {"a full disk", "/dev/full", "No space left on device", true},
+        {"closed", nullptr, "Bad file descriptor", false},
+    };
+    for (const auto &row : rows) {
+        if (TestingWindowsProgram() && !row.onWindows)
+            continue;
+        RunOptions options;
+        options.outputPath = row.outputPath != nullptr ? row.outputPath : "";
+        options.outputClosed = row.outputPath == nullptr;
+        RunResult result = Unpack(BuildArchive({{"kept", "the entry's data"}}), options);
+        std::string report = "VornReader: cannot write standard output: ";
+        if (TestingWindowsProgram()) {
+            EXPECT_EQ(result.err.rfind(report, 0), 0u) << row.what << ": " << result.err;
+            EXPECT_EQ(result.err.find("no reason"), std::string::npos) << result.err;
+            EXPECT_EQ(Lines(result.err).size(), 1u) << row.what;
+        } else {
+            EXPECT_EQ(result.err, report + row.reason + "\n") << row.what;
+        }
+        EXPECT_EQ(result.status, 1) << row.what;
+        EXPECT_EQ(Entry("kept"), "the entry's data") << row.what;
+        remove((work_ + "/kept").c_str());
+    }
 }
 
 TEST_F(ProgramTest, NegativeFieldsAreReportedAndLeaveEmptyFiles) {
@@ -369,9 +602,9 @@ TEST_F(ProgramTest, DataRunningPastTheEndIsCutNotFilled) {
                           EncodeNameRecord("empty");
     // Point "short" at its last byte and claim 2^31 - 1 bytes.
     archive.replace(2 + 4, 8, EncodeDirectoryEntry(0, 28, 0x7FFFFFFF).substr(4));
-    RunLimits limits;
+    RunOptions limits;
     limits.fileSizeBytes = 1 << 20;
-    RunResult result = Unpack(archive, TestingWindowsProgram() ? RunLimits() : limits);
+    RunResult result = Unpack(archive, TestingWindowsProgram() ? RunOptions() : limits);
     // Everything from byte 28 to the end: "c" and the name table, nothing more.
     EXPECT_EQ(Entry("short"), "c" + archive.substr(29));
     EXPECT_EQ(result.err, "VornReader: entry 1 \"short\": data cut short by the archive's end: 31 "
@@ -406,17 +639,19 @@ TEST_F(ProgramTest, WindowsDeviceAndAlteredNamesFollowThePlatform) {
 
 // Limits that a runaway program would hit: 64 MiB of address space, 8 MiB per file
 // (the listing of the largest directory is 2 MiB).
-static RunLimits TightLimits() {
-    RunLimits limits;
+static RunOptions TightLimits() {
+    RunOptions limits;
     if (!TestingWindowsProgram() && !TestingSanitizedProgram()) {
         limits.addressSpaceBytes = 64L << 20;
         limits.fileSizeBytes = 8L << 20;
+        limits.measureMemory = true;
     }
     return limits;
 }
 
 static void ExpectSmallMemory(const RunResult &result) {
     if (!TestingWindowsProgram() && !TestingSanitizedProgram()) {
+        EXPECT_GT(result.peakMemoryKiB, 0);
         EXPECT_LT(result.peakMemoryKiB, 8 * 1024);
     }
 }
@@ -453,7 +688,7 @@ TEST_F(ProgramTest, HugeDeclaredSizesWriteOnlyWhatTheArchiveHolds) {
 TEST_F(ProgramTest, AFailedWriteIsReportedWithTheBytesWritten) {
     if (TestingWindowsProgram())
         GTEST_SKIP() << "a file size limit is set through Linux's setrlimit";
-    RunLimits limits;
+    RunOptions limits;
     limits.fileSizeBytes = 64 * 1024;
     RunResult result =
         Unpack(BuildArchive({{"large", std::string(100 * 1024, 'L')}, {"small", "s"}}), limits);
@@ -462,4 +697,76 @@ TEST_F(ProgramTest, AFailedWriteIsReportedWithTheBytesWritten) {
     EXPECT_NE(result.err.find("(65536 of 102400 bytes written)"), std::string::npos) << result.err;
     EXPECT_EQ(Entry("small"), "s");
     EXPECT_EQ(result.status, 1);
+}
+
+// --- The pause ---
+
+// Runs the program on a terminal of its own (a pseudo-terminal), waits until the pause has
+// put the terminal in its raw mode, then ends the wait by `signal`, typed as its key or
+// sent. Returns the terminal's settings after the program ended; *ended says how.
+static termios InterruptThePause(const std::vector<std::string> &command, const std::string &cwd,
+                                 int signal, const char *key, int *ended) {
+    int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+    EXPECT_TRUE(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
+    std::string side = ptsname(terminal);
+    int held = open(side.c_str(), O_RDWR | O_NOCTTY); // keeps the terminal after the program
+    pid_t child = fork();
+    if (child == 0) {
+        setsid();
+        int own = open(side.c_str(), O_RDWR);
+        if (own < 0 || ioctl(own, TIOCSCTTY, 0) != 0 || chdir(cwd.c_str()) != 0)
+            _exit(127);
+        dup2(own, 0);
+        dup2(own, 1);
+        dup2(own, 2);
+        std::vector<char *> argv;
+        for (const std::string &word : command)
+            argv.push_back(const_cast<char *>(word.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    termios settings = {};
+    for (int waited = 0; waited < 1000; ++waited) { // up to 10 s
+        char drained[256];
+        while (poll(std::vector<pollfd>{{terminal, POLLIN, 0}}.data(), 1, 0) > 0 &&
+               read(terminal, drained, sizeof drained) > 0) {
+        }
+        if (tcgetattr(held, &settings) == 0 && !(settings.c_lflag & ICANON))
+            break;
+        usleep(10000);
+    }
+    EXPECT_FALSE(settings.c_lflag & ICANON) << "the pause never put the terminal in raw mode";
+    if (key != nullptr)
+        EXPECT_EQ(write(terminal, key, 1), 1);
+    else
+        kill(child, signal);
+    waitpid(child, ended, 0);
+    tcgetattr(held, &settings);
+    close(held);
+    close(terminal);
+    return settings;
+}
+
+// However the wait is ended, the terminal gets its line editing and echo back, and the
+// program ends by the signal, so its caller knows it was interrupted.
+TEST_F(ProgramTest, AnInterruptedPauseGivesTheTerminalBack) {
+    if (TestingWindowsProgram())
+        GTEST_SKIP() << "on Windows the pause is the command interpreter's";
+    WriteFile(root_.path + "/in/archive.vorn", BuildArchive({{"one", "1"}}));
+    struct {
+        const char *what;
+        int signal;
+        const char *key; // nullptr: the signal is sent
+    } rows[] = {{"Ctrl-C typed", SIGINT, "\x03"},
+                {"SIGTERM", SIGTERM, nullptr},
+                {"SIGHUP", SIGHUP, nullptr}};
+    for (const auto &row : rows) {
+        int ended = 0;
+        termios after = InterruptThePause(ProgramCommand({"../in/archive.vorn"}), work_, row.signal,
+                                          row.key, &ended);
+        EXPECT_TRUE(after.c_lflag & ICANON) << row.what << ": line editing not restored";
+        EXPECT_TRUE(after.c_lflag & ECHO) << row.what << ": echo not restored";
+        EXPECT_TRUE(WIFSIGNALED(ended) && WTERMSIG(ended) == row.signal) << row.what;
+    }
 }

@@ -1,6 +1,7 @@
+// Which entry names are refused, everywhere and under the Windows rules.
 #include <gtest/gtest.h>
 
-#include "archive/extract/extract.h"
+#include "archive/extract/names.h"
 
 static bool Refused(const char *name, bool windowsRules) {
     return FindUnsafeNameReason(name, windowsRules) != nullptr;

@@ -17,23 +17,32 @@ bool PathExists(const std::string &path);
 // Names in a folder, sorted, without "." and "..".
 std::vector<std::string> ListFolder(const std::string &path);
 
-struct RunLimits {
+// How the program is run; by default with standard input from /dev/null and its output
+// captured.
+struct RunOptions {
     long addressSpaceBytes = 0; // RLIMIT_AS, 0 for none
     long fileSizeBytes = 0;     // RLIMIT_FSIZE with SIGXFSZ ignored, 0 for none
+    std::string pipedInput;     // when not empty, standard input is a pipe carrying these bytes
+    std::string outputPath;     // when not empty, standard output goes there, not captured
+    bool outputClosed = false;  // standard output closed
+    bool measureMemory = false; // run under GNU time for the program's own peak memory
 };
 
 struct RunResult {
     int status = -1; // exit status, or -1 when the program did not exit normally
     std::string out; // standard output, "\r\n" read as "\n"
     std::string err;
-    long peakMemoryKiB = 0; // the largest resident set the process reached
+    long peakMemoryKiB = 0; // the largest resident set the program reached, when measured
 };
 
-// Runs the program under test in `cwd` with standard input from /dev/null.
-// VORN_PROGRAM names it (default: the Linux build); VORN_LAUNCHER (e.g. a Wine loader)
-// starts it. Throws, failing the case with the reason, when it could not be started.
+// Runs the program under test in `cwd`. VORN_PROGRAM names it (default: the Linux
+// build); VORN_LAUNCHER (e.g. a Wine loader) starts it. Throws, failing the case with the
+// reason, when it could not be started.
 RunResult RunProgram(const std::vector<std::string> &args, const std::string &cwd,
-                     const RunLimits &limits = RunLimits());
+                     const RunOptions &options = RunOptions());
+
+// The program's path and the words before it that start it.
+std::vector<std::string> ProgramCommand(const std::vector<std::string> &args);
 
 // True when the program under test is the Windows build.
 bool TestingWindowsProgram();

@@ -1,163 +1,148 @@
+// Extraction of one entry: the name judged, a file created, the data copied, the file put in place.
 #include "archive/extract/extract.h"
 
-#include <cerrno>
-#include <cstring>
+#include <cstdio>
 
-#include "archive/report/report.h"
+#include "archive/extract/names.h"
 
-#if defined(_WIN32)
-static const bool kWindowsNameRules = true;
+// One buffer for every entry, so memory stays the same whatever sizes an archive declares.
+// An entry that fits in it is written from the window: the buffer read from the entry's
+// offset on, which then serves the entries after it as well, one read for many small ones.
+// A larger entry is copied through it in blocks.
+enum : size_t { kBufferBytes = 1 << 20 };
+static unsigned char buffer[kBufferBytes];
 
-static FILE *CreateEntryFile(const char *name) {
-    return fopen(name, "wb");
+static ExtractOutcome MakeOutcome(EntryResult result, int error, int64_t bytesWritten) {
+    return ExtractOutcome{result, nullptr, error, bytesWritten};
 }
-#else
-#include <fcntl.h>
-#include <unistd.h>
 
-static const bool kWindowsNameRules = false;
+// Writes `length` bytes of the `wanted` ones after `before` bytes already written:
+// fewer than wanted means the archive ended first.
+static ExtractOutcome WriteEntryBytes(FileHandle file, const unsigned char *data, size_t length,
+                                      size_t wanted, int64_t before) {
+    size_t written = 0;
+    int error = 0;
+    if (!WriteFileData(file, data, length, &written, &error))
+        return MakeOutcome(kEntryWriteFailed, error, before + static_cast<int64_t>(written));
+    EntryResult result = length < wanted ? kEntryCutShort : kEntryWritten;
+    return MakeOutcome(result, 0, before + static_cast<int64_t>(written));
+}
 
-// Replaces what stands under the name. O_NOFOLLOW: a symbolic link must not carry
-// the data outside the working directory. O_NONBLOCK: a FIFO of that name fails at
-// once instead of hanging; it changes nothing for a regular file.
-static FILE *ReplaceEntryFile(const char *name) {
-    int fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return nullptr;
-    FILE *file = fdopen(fd, "wb");
-    if (file == nullptr) {
-        int error = errno;
-        close(fd);
-        errno = error;
+static bool WindowHolds(const ArchiveReader &reader, int64_t offset, int64_t size) {
+    return offset >= reader.windowStart &&
+           offset + size <= reader.windowStart + static_cast<int64_t>(reader.windowBytes);
+}
+
+// The window is read anew from the entry's offset when it does not hold the whole entry; it
+// ends where the archive does, so a file only ever receives bytes that are in the archive.
+static ExtractOutcome CopyThroughWindow(ArchiveReader *reader, FileHandle file, int32_t offset,
+                                        int32_t size) {
+    if (!WindowHolds(*reader, offset, size)) {
+        int error = 0;
+        int64_t got = ReadFileAt(reader->archive, buffer, sizeof buffer, offset, &error);
+        reader->windowStart = offset;
+        reader->windowBytes = got < 0 ? 0 : static_cast<size_t>(got);
+        if (got < 0)
+            return MakeOutcome(kEntryReadFailed, error, 0);
     }
-    return file;
+    size_t skip = static_cast<size_t>(offset - reader->windowStart);
+    size_t available = reader->windowBytes - skip, wanted = static_cast<size_t>(size);
+    return WriteEntryBytes(file, buffer + skip, available < wanted ? available : wanted, wanted, 0);
 }
 
-// Most entries are new files: "x" creates them in one step, and fails on anything
-// that already stands under the name, a symbolic link included, which is then
-// replaced with care.
-static FILE *CreateEntryFile(const char *name) {
-    FILE *file = fopen(name, "wbx");
-    if (file != nullptr || errno != EEXIST)
-        return file;
-    return ReplaceEntryFile(name);
-}
-#endif
-
-// One buffer for every copy: memory stays the same whatever sizes an archive declares.
-static char copyBuffer[256 * 1024];
-
-static ExtractOutcome MakeOutcome(ExtractProblem problem, int error, int64_t bytesWritten) {
-    ExtractOutcome outcome = {problem, nullptr, error, bytesWritten};
+static ExtractOutcome CopyInBlocks(ArchiveReader *reader, FileHandle file, int32_t offset,
+                                   int32_t size) {
+    reader->windowBytes = 0; // the blocks overwrite it
+    ExtractOutcome outcome = MakeOutcome(kEntryWritten, 0, 0);
+    while (outcome.result == kEntryWritten && outcome.bytesWritten < size) {
+        int64_t done = outcome.bytesWritten;
+        size_t wanted = static_cast<size_t>(size - done) < sizeof buffer
+                            ? static_cast<size_t>(size - done)
+                            : sizeof buffer;
+        int error = 0;
+        int64_t got = ReadFileAt(reader->archive, buffer, wanted, offset + done, &error);
+        if (got < 0)
+            return MakeOutcome(kEntryReadFailed, error, done);
+        outcome = WriteEntryBytes(file, buffer, static_cast<size_t>(got), wanted, done);
+    }
     return outcome;
 }
 
-// Copies from the archive's current position until `size` bytes are written or the
-// archive ends: the file only ever holds bytes that are in the archive.
-static ExtractOutcome CopyEntryData(FILE *archive, FILE *file, int32_t size) {
-    int64_t written = 0;
-    while (written < size) {
-        size_t wanted = sizeof copyBuffer;
-        if (size - written < static_cast<int64_t>(wanted))
-            wanted = static_cast<size_t>(size - written);
-        size_t got = fread(copyBuffer, 1, wanted, archive);
-        size_t put = got > 0 ? fwrite(copyBuffer, 1, got, file) : 0;
-        written += static_cast<int64_t>(put);
-        if (put < got)
-            return MakeOutcome(kExtractWriteFailed, errno, written);
-        if (got < wanted)
+// A negative size, or a negative offset with data to copy, leaves the file empty.
+static ExtractOutcome CopyEntryData(ArchiveReader *reader, FileHandle file,
+                                    const DirectoryEntry &entry) {
+    if (entry.size < 0)
+        return MakeOutcome(kEntryNegativeSize, 0, 0);
+    if (entry.size == 0)
+        return MakeOutcome(kEntryWritten, 0, 0);
+    if (entry.offset < 0)
+        return MakeOutcome(kEntryNegativeOffset, 0, 0);
+    if (static_cast<size_t>(entry.size) <= kBufferBytes)
+        return CopyThroughWindow(reader, file, entry.offset, entry.size);
+    return CopyInBlocks(reader, file, entry.offset, entry.size);
+}
+
+// The file an entry is written to. When something already stands under the entry's name,
+// the data goes to a new file under a temporary name, which then takes the entry's name:
+// what stood there is replaced as a directory entry, never opened.
+struct EntryFile {
+    FileHandle file;
+    const char *name;
+    char temporaryName[48]; // empty when the file was created under the entry's name
+};
+
+// At least 19 bytes, longer than any entry's name, so no entry can stand under one.
+static bool CreateTemporaryFile(EntryFile *entryFile, int *error) {
+    static unsigned long serial = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        snprintf(entryFile->temporaryName, sizeof entryFile->temporaryName,
+                 ".VornReader-%lu-%lu.tmp", CurrentProcessNumber(), ++serial);
+        if (CreateNewFile(entryFile->temporaryName, &entryFile->file, error))
+            return true;
+        if (!IsAlreadyExistsError(*error))
             break;
     }
-    if (written == size)
-        return MakeOutcome(kExtractWritten, 0, written);
-    if (ferror(archive))
-        return MakeOutcome(kExtractReadFailed, errno, written);
-    return MakeOutcome(kExtractCutShort, 0, written);
+    entryFile->temporaryName[0] = '\0';
+    return false;
 }
 
-// Copies the entry's data and leaves the archive where it found it.
-static ExtractOutcome CopyEntryAt(FILE *archive, FILE *file, int32_t offset, int32_t size) {
-    long resumeAt = ftell(archive);
-    if (fseek(archive, offset, SEEK_SET) != 0)
-        return MakeOutcome(kExtractReadFailed, errno, 0);
-    ExtractOutcome outcome = CopyEntryData(archive, file, size);
-    clearerr(archive);
-    if (fseek(archive, resumeAt, SEEK_SET) != 0 && outcome.problem == kExtractWritten)
-        outcome = MakeOutcome(kExtractReadFailed, errno, outcome.bytesWritten);
-    return outcome;
+// A new name, the common case, costs one call; only a name that exists takes the long way.
+static bool CreateEntryFile(const char *name, EntryFile *entryFile, int *error) {
+    entryFile->name = name;
+    entryFile->temporaryName[0] = '\0';
+    if (CreateNewFile(name, &entryFile->file, error))
+        return true;
+    return IsAlreadyExistsError(*error) && CreateTemporaryFile(entryFile, error);
 }
 
-ExtractOutcome ExtractEntry(FILE *archive, const char *name, int32_t offset, int32_t size) {
-    ExtractOutcome outcome = MakeOutcome(kExtractWritten, 0, 0);
-    outcome.refusal = FindUnsafeNameReason(name, kWindowsNameRules);
-    if (outcome.refusal != nullptr) {
-        outcome.problem = kExtractNameRefused;
+// Closes the file. A temporary file takes the entry's name when it holds what the archive
+// has of the entry (all of it, or what is there before the archive's end). After a failed
+// read or write, or when the name cannot be taken (a folder stands there), it is removed
+// and what stood under the name stays as it was.
+static void FinishEntryFile(EntryFile *entryFile, ExtractOutcome *outcome) {
+    int error = 0;
+    if (!CloseFile(entryFile->file, &error) && outcome->result == kEntryWritten)
+        *outcome = MakeOutcome(kEntryWriteFailed, error, outcome->bytesWritten);
+    if (entryFile->temporaryName[0] == '\0')
+        return;
+    bool failed = outcome->result == kEntryReadFailed || outcome->result == kEntryWriteFailed;
+    if (!failed && ReplaceWithFile(entryFile->temporaryName, entryFile->name, &error))
+        return;
+    RemoveFile(entryFile->temporaryName);
+    if (!failed)
+        *outcome = MakeOutcome(kEntryNotCreated, error, 0);
+}
+
+ExtractOutcome ExtractEntry(ArchiveReader *reader, const char *name, const DirectoryEntry &entry) {
+    ExtractOutcome outcome = MakeOutcome(kEntryNameRefused, 0, 0);
+    outcome.refusal = FindUnsafeNameReason(name, kWindowsFileNames);
+    if (outcome.refusal != nullptr)
         return outcome;
-    }
-    FILE *file = CreateEntryFile(name);
-    if (file == nullptr)
-        return MakeOutcome(kExtractNotCreated, errno, 0);
-    // Unbuffered: each block goes straight to the file, and no buffer is set up per file.
-    setvbuf(file, nullptr, _IONBF, 0);
-    if (size < 0)
-        outcome.problem = kExtractNegativeSize;
-    else if (size > 0 && offset < 0)
-        outcome.problem = kExtractNegativeOffset;
-    else if (size > 0)
-        outcome = CopyEntryAt(archive, file, offset, size);
-    if (fclose(file) != 0 && outcome.problem == kExtractWritten)
-        outcome = MakeOutcome(kExtractWriteFailed, errno, outcome.bytesWritten);
+    EntryFile entryFile;
+    int error = 0;
+    if (!CreateEntryFile(name, &entryFile, &error))
+        return MakeOutcome(kEntryNotCreated, error, 0);
+    outcome = CopyEntryData(reader, entryFile.file, entry);
+    FinishEntryFile(&entryFile, &outcome);
     return outcome;
-}
-
-static const char *DescribeCreateError(int error) {
-#if defined(ELOOP)
-    if (error == ELOOP)
-        return "a symbolic link stands under that name";
-#endif
-    return strerror(error);
-}
-
-// The cause of an entry not written in full, as the end of its report line.
-static void DescribeOutcome(const ExtractOutcome &outcome, int32_t offset, int32_t size,
-                            char *cause, size_t causeSize) {
-    long long written = outcome.bytesWritten;
-    long declared = static_cast<long>(size);
-    switch (outcome.problem) {
-    case kExtractWritten:
-        snprintf(cause, causeSize, "written");
-        break;
-    case kExtractNameRefused:
-        snprintf(cause, causeSize, "name refused: %s", outcome.refusal);
-        break;
-    case kExtractNotCreated:
-        snprintf(cause, causeSize, "file not created: %s", DescribeCreateError(outcome.error));
-        break;
-    case kExtractReadFailed:
-        snprintf(cause, causeSize, "archive read failed: %s (%lld of %ld bytes written)",
-                 strerror(outcome.error), written, declared);
-        break;
-    case kExtractWriteFailed:
-        snprintf(cause, causeSize, "write failed: %s (%lld of %ld bytes written)",
-                 strerror(outcome.error), written, declared);
-        break;
-    case kExtractCutShort:
-        snprintf(cause, causeSize, "data cut short by the archive's end: %lld of %ld bytes written",
-                 written, declared);
-        break;
-    case kExtractNegativeSize:
-        snprintf(cause, causeSize, "negative size %ld: empty file written", declared);
-        break;
-    case kExtractNegativeOffset:
-        snprintf(cause, causeSize, "negative offset %ld: empty file written, 0 of %ld bytes",
-                 static_cast<long>(offset), declared);
-        break;
-    }
-}
-
-void ReportExtractOutcome(unsigned number, const char *name, int32_t offset, int32_t size,
-                          const ExtractOutcome &outcome) {
-    char cause[256];
-    DescribeOutcome(outcome, offset, size, cause, sizeof cause);
-    ReportProblem("entry %u \"%s\": %s", number, PrintableText(name).c_str(), cause);
 }

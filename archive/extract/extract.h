@@ -1,36 +1,44 @@
 // Writing one entry of an archive to a file of its own in the working directory.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
 
-enum ExtractProblem {
-    kExtractWritten,     // the file holds all of the entry's bytes
-    kExtractNameRefused, // the name could reach outside the working directory or a device
-    kExtractNotCreated,  // the file could not be created
-    kExtractReadFailed,  // the archive could not be read or positioned
-    kExtractWriteFailed, // a write or the close failed (a full disk)
-    kExtractCutShort,    // the archive ended before the entry's data did
-    kExtractNegativeSize,
-    kExtractNegativeOffset,
+#include "archive/files/files.h"
+#include "archive/format/format.h"
+
+// What became of one entry.
+enum EntryResult {
+    kEntryWritten,     // the file holds all of the entry's bytes
+    kEntryNameRefused, // the name could reach outside the working directory or a device
+    kEntryNotCreated,  // no file could be created, or put in place, under the name
+    kEntryReadFailed,  // the archive could not be read
+    kEntryWriteFailed, // a write or the close failed (a full disk)
+    kEntryCutShort,    // the archive ended before the entry's data did
+    kEntryNegativeSize,
+    kEntryNegativeOffset,
 };
 
-// What became of one entry, for the caller to report.
 struct ExtractOutcome {
-    ExtractProblem problem;
+    EntryResult result;
     const char *refusal; // why the name was refused
-    int error;           // errno of a failed create, read or write
+    int error;           // the system's code for a failed create, read or write
     int64_t bytesWritten;
 };
 
-// Why `name` must not be used as a file name, or nullptr when it is safe.
-// windowsRules adds the names Windows treats as devices or alters.
-const char *FindUnsafeNameReason(const char *name, bool windowsRules);
+// The archive's data as extraction reads it: by position, so entries may lie in any order,
+// with the part of the archive read last kept in memory (the window) for the entries that
+// follow it. One reader serves one archive from its first entry to its last.
+struct ArchiveReader {
+    FileHandle archive;
+    int64_t windowStart;
+    size_t windowBytes;
+};
 
-// Writes `size` bytes from `offset` of the archive to a file called `name`,
-// created or truncated. The archive's position is the same on return.
-ExtractOutcome ExtractEntry(FILE *archive, const char *name, int32_t offset, int32_t size);
+inline ArchiveReader StartReading(FileHandle archive) {
+    return ArchiveReader{archive, 0, 0};
+}
 
-// One line on standard error for an entry that was not written in full.
-void ReportExtractOutcome(unsigned number, const char *name, int32_t offset, int32_t size,
-                          const ExtractOutcome &outcome);
+// Writes the entry's data to a file called `name` in the working directory. The file is
+// one this call creates: what already stands under the name is replaced, never written to.
+ExtractOutcome ExtractEntry(ArchiveReader *reader, const char *name, const DirectoryEntry &entry);

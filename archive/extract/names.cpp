@@ -1,7 +1,7 @@
 // Which entry names may become file names. A name is used unchanged as a path in
 // the working directory, so anything that could climb out of it, name a device or
 // be silently altered by the file system is refused.
-#include "archive/extract/extract.h"
+#include "archive/extract/names.h"
 
 #include <cstring>
 

@@ -1,0 +1,50 @@
+// The system's own file calls that unpacking needs, one room per platform (files_posix.cpp,
+// files_windows.cpp), so that the rest of the program reads the same on both.
+//
+// The archive is read by position: no call moves a file position, so entries can be read in
+// any order. An entry file is only ever created, never opened when something already stands
+// under its name: what stands there is replaced as a directory entry by a rename, so nothing
+// that it leads to (a link's target, a device, a FIFO, another name of the same file) is
+// written through.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// A descriptor on POSIX, a HANDLE on Windows.
+typedef intptr_t FileHandle;
+
+// Error codes are the system's own: errno on POSIX, GetLastError() on Windows.
+
+// True where file names follow Windows' rules (device names, dropped trailing dots).
+extern const bool kWindowsFileNames;
+
+// Opens the archive for reading, shared with other readers and writers.
+bool OpenArchiveFile(const char *path, FileHandle *file, int *error);
+
+// Reads up to `length` bytes from `position`. Returns the number read, fewer only at the
+// file's end, or -1 with *error set (a file that cannot be positioned, such as a pipe, fails).
+int64_t ReadFileAt(FileHandle file, void *buffer, size_t length, int64_t position, int *error);
+
+// Creates `name` for writing, only when nothing at all stands under it (not even a
+// dangling symbolic link). A fresh file's permissions are those the system gives by default.
+bool CreateNewFile(const char *name, FileHandle *file, int *error);
+bool IsAlreadyExistsError(int error);
+
+// Writes all of `data`; *written says how much went into the file, also on failure.
+bool WriteFileData(FileHandle file, const void *data, size_t length, size_t *written, int *error);
+bool CloseFile(FileHandle file, int *error);
+
+// Gives the file `from` the name `to`, replacing what stands there without opening it.
+// Fails on a folder (and on a mount point, or on Windows on a file in use).
+bool ReplaceWithFile(const char *from, const char *to, int *error);
+void RemoveFile(const char *name);
+
+// This process's number, to make names no other run of the program uses at the same time.
+unsigned long CurrentProcessNumber();
+
+// The code the system gave for the call that failed last, also one the C runtime made.
+int LastSystemError();
+
+// The system's text for an error code.
+const char *DescribeFileError(int error);

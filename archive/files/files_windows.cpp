@@ -1,0 +1,129 @@
+// The file calls on Windows: handles, reads at an OVERLAPPED offset, CREATE_NEW.
+#include "archive/files/files.h"
+
+#include <cstdio>
+#include <windows.h>
+
+const bool kWindowsFileNames = true;
+
+static HANDLE AsHandle(FileHandle file) {
+    return reinterpret_cast<HANDLE>(file);
+}
+
+// No FILE_SHARE_DELETE: while the archive is read, nothing can rename over it or remove it.
+bool OpenArchiveFile(const char *path, FileHandle *file, int *error) {
+    HANDLE handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    *file = reinterpret_cast<FileHandle>(handle);
+    if (handle == INVALID_HANDLE_VALUE)
+        *error = static_cast<int>(GetLastError());
+    return handle != INVALID_HANDLE_VALUE;
+}
+
+// Only a disk file can be read by position: a pipe or a device would ignore the offset.
+int64_t ReadFileAt(FileHandle file, void *buffer, size_t length, int64_t position, int *error) {
+    if (GetFileType(AsHandle(file)) != FILE_TYPE_DISK) {
+        *error = ERROR_SEEK_ON_DEVICE;
+        return -1;
+    }
+    size_t total = 0;
+    while (total < length) {
+        OVERLAPPED at = {};
+        uint64_t from = static_cast<uint64_t>(position) + total;
+        at.Offset = static_cast<DWORD>(from);
+        at.OffsetHigh = static_cast<DWORD>(from >> 32);
+        DWORD got = 0;
+        DWORD wanted =
+            length - total > 0x40000000 ? 0x40000000 : static_cast<DWORD>(length - total);
+        if (!ReadFile(AsHandle(file), static_cast<char *>(buffer) + total, wanted, &got, &at)) {
+            DWORD failure = GetLastError();
+            if (failure == ERROR_HANDLE_EOF)
+                break;
+            *error = static_cast<int>(failure);
+            return -1;
+        }
+        if (got == 0)
+            break;
+        total += got;
+    }
+    return static_cast<int64_t>(total);
+}
+
+bool CreateNewFile(const char *name, FileHandle *file, int *error) {
+    HANDLE handle =
+        CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    *file = reinterpret_cast<FileHandle>(handle);
+    if (handle == INVALID_HANDLE_VALUE)
+        *error = static_cast<int>(GetLastError());
+    return handle != INVALID_HANDLE_VALUE;
+}
+
+bool IsAlreadyExistsError(int error) {
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
+
+bool WriteFileData(FileHandle file, const void *data, size_t length, size_t *written, int *error) {
+    *written = 0;
+    while (*written < length) {
+        DWORD wanted =
+            length - *written > 0x40000000 ? 0x40000000 : static_cast<DWORD>(length - *written);
+        DWORD put = 0;
+        if (!WriteFile(AsHandle(file), static_cast<const char *>(data) + *written, wanted, &put,
+                       nullptr)) {
+            *written += put;
+            *error = static_cast<int>(GetLastError());
+            return false;
+        }
+        if (put == 0) {
+            *error = ERROR_WRITE_FAULT;
+            return false;
+        }
+        *written += put;
+    }
+    return true;
+}
+
+bool CloseFile(FileHandle file, int *error) {
+    if (CloseHandle(AsHandle(file)))
+        return true;
+    *error = static_cast<int>(GetLastError());
+    return false;
+}
+
+bool ReplaceWithFile(const char *from, const char *to, int *error) {
+    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING))
+        return true;
+    *error = static_cast<int>(GetLastError());
+    return false;
+}
+
+void RemoveFile(const char *name) {
+    DeleteFileA(name);
+}
+
+unsigned long CurrentProcessNumber() {
+    return GetCurrentProcessId();
+}
+
+// The C runtime does not always set errno when a write fails, but the system call
+// under it leaves its code.
+int LastSystemError() {
+    return static_cast<int>(GetLastError());
+}
+
+// The system's message, without the line break and full stop it ends in.
+const char *DescribeFileError(int error) {
+    static char text[256];
+    DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                       static_cast<DWORD>(error), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text,
+                       sizeof text, nullptr);
+    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r' ||
+                          text[length - 1] == ' ' || text[length - 1] == '.'))
+        --length;
+    if (length == 0)
+        snprintf(text, sizeof text, "system error %d", error);
+    else
+        text[length] = '\0';
+    return text;
+}
