@@ -5,7 +5,7 @@
 
 static const char kAuthorLine[] = "Quenby\n";
 static const char kHomepageLine[] = "Homepage: https://quenby.example.net/vorn/\n";
-static const char kTitleLines[] = "Ulvenholt - Vorn Viewer v1.1\n\n";
+static const char kTitleLines[] = "Ulvenholt - Vorn Viewer v" VORN_VERSION "\n\n";
 static const char kUsageLine[] = "VornReader <path>\n";
 
 enum { kExitUnpacked = 0, kExitIncomplete = 1, kExitNoArchive = 2 };
