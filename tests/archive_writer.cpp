@@ -1,3 +1,4 @@
+// The test-side writer of Vorn archives: records encoded byte by byte, little-endian.
 #include "archive_writer.h"
 
 #include <stdexcept>

@@ -10,7 +10,6 @@
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -405,62 +404,7 @@ TEST_F(ProgramTest, ControlBytesNeverReachTheTerminal) {
 
 // --- What stands under an entry's name ---
 
-enum class Occupant {
-    kNothing,
-    kTheArchive, // the archive being read, in the working folder
-    kHardLinkToAFileOutside,
-    kSymbolicLinkToAFileOutside,
-    kDanglingSymbolicLink,
-    kFifo,
-    kFolder,
-    kReadOnlyFile,
-    kDeviceNode, // root only: /dev/null's
-    kMountPoint, // root only: a file outside bound over it
-};
-
-struct OccupiedName {
-    const char *name;
-    Occupant occupant;
-    bool replaced; // on Linux; the Windows program may instead report the entry
-};
-
-// Puts the occupant under `path`; <outside> holds what links and mounts lead to. False,
-// with the reason, when the row cannot run here.
-static bool Occupy(const OccupiedName &row, const std::string &path, const std::string &outside,
-                   const std::string &archive, std::string *why) {
-    switch (row.occupant) {
-    case Occupant::kNothing:
-        return true;
-    case Occupant::kTheArchive:
-        return link(archive.c_str(), path.c_str()) == 0;
-    case Occupant::kHardLinkToAFileOutside:
-        return link((outside + "/precious").c_str(), path.c_str()) == 0;
-    case Occupant::kSymbolicLinkToAFileOutside:
-        return symlink((outside + "/target").c_str(), path.c_str()) == 0;
-    case Occupant::kDanglingSymbolicLink:
-        return symlink((outside + "/nothing-yet").c_str(), path.c_str()) == 0;
-    case Occupant::kFifo:
-        return mkfifo(path.c_str(), 0644) == 0;
-    case Occupant::kFolder:
-        WriteFile(path + ".tmp", "inner");
-        return mkdir(path.c_str(), 0755) == 0 &&
-               rename((path + ".tmp").c_str(), (path + "/inner").c_str()) == 0;
-    case Occupant::kReadOnlyFile:
-        WriteFile(path, "an older, longer content");
-        return chmod(path.c_str(), 0444) == 0;
-    case Occupant::kDeviceNode:
-        *why = "making a device node needs root";
-        return geteuid() == 0 && mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
-    case Occupant::kMountPoint:
-        *why = "a bind mount needs root";
-        WriteFile(path, "");
-        return geteuid() == 0 &&
-               mount((outside + "/bound").c_str(), path.c_str(), nullptr, MS_BIND, nullptr) == 0;
-    }
-    return false;
-}
-
-// Names, kinds and contents of everything in a folder tree, links not followed.
+// Names, kinds and contents of everything in a folder, links not followed.
 static std::string Snapshot(const std::string &folder) {
     std::string shot;
     for (const std::string &name : ListFolder(folder)) {
@@ -468,59 +412,63 @@ static std::string Snapshot(const std::string &folder) {
         struct stat status;
         lstat(path.c_str(), &status);
         shot += name + " " + std::to_string(status.st_mode) + " ";
-        if (S_ISREG(status.st_mode))
-            shot += ReadFile(path);
-        shot += "\n";
+        shot += S_ISREG(status.st_mode) ? ReadFile(path) + "\n" : "\n";
     }
     return shot;
 }
 
 // An entry's data only ever goes into a file this run created: whatever stands under its
 // name is replaced, never written through, and nothing outside the working folder changes.
-// The archive's own name comes first, so the entries after it show that the archive was
-// still read whole.
+// Each row puts something under one entry's name (a shell command run in the working
+// folder, beside <root>/outside). The archive's own name comes first, so the entries after
+// it show that the archive was still read whole.
 TEST_F(ProgramTest, WhatStandsUnderAnEntrysNameIsReplacedNeverWrittenThrough) {
-    const std::vector<OccupiedName> rows = {
-        {"archive.vorn", Occupant::kTheArchive, true},
-        {"fresh", Occupant::kNothing, true},
-        {"hardlink", Occupant::kHardLinkToAFileOutside, true},
-        {"symlink", Occupant::kSymbolicLinkToAFileOutside, true},
-        {"dangling", Occupant::kDanglingSymbolicLink, true},
-        {"fifo", Occupant::kFifo, true},
-        {"folder", Occupant::kFolder, false},
-        {"readonly", Occupant::kReadOnlyFile, true},
-        {"device", Occupant::kDeviceNode, true},
-        {"mountpoint", Occupant::kMountPoint, false},
+    struct Row {
+        const char *name;
+        const char *occupy;
+        bool replaced; // on Linux; the Windows program may instead report the entry
+        bool needsRoot;
+    };
+    const std::vector<Row> rows = {
+        {"archive.vorn", "ln ../in/archive.vorn archive.vorn", true, false},
+        {"fresh", "true", true, false},
+        {"hardlink", "ln ../outside/precious hardlink", true, false},
+        {"symlink", "ln -s \"$PWD/../outside/target\" symlink", true, false},
+        {"dangling", "ln -s \"$PWD/../outside/nothing-yet\" dangling", true, false},
+        {"fifo", "mkfifo fifo", true, false},
+        {"folder", "mkdir folder && echo inner >folder/inner", false, false},
+        {"readonly", "echo an older, longer content >readonly && chmod 444 readonly", true, false},
+        {"device", "mknod device c 1 3", true, true},
+        {"mountpoint", "touch mountpoint && mount --bind ../outside/bound mountpoint", false, true},
     };
     std::vector<TestEntry> entries;
-    for (const OccupiedName &row : rows)
+    for (const Row &row : rows)
         entries.push_back({row.name, std::string("the data of ") + row.name});
     std::string archive = BuildArchive(entries), outside = root_.path + "/outside";
-    std::string archivePath = root_.path + "/in/archive.vorn";
-    WriteFile(archivePath, archive);
+    WriteFile(root_.path + "/in/archive.vorn", archive);
     ASSERT_EQ(mkdir(outside.c_str(), 0755), 0);
     for (const char *name : {"precious", "target", "bound"})
         WriteFile(outside + "/" + name, std::string("outside: ") + name);
     std::string outsideBefore = Snapshot(outside);
-    std::vector<const OccupiedName *> running;
-    for (const OccupiedName &row : rows) {
-        std::string why;
-        if (Occupy(row, work_ + "/" + row.name, outside, archivePath, &why))
+    std::vector<const Row *> running;
+    for (const Row &row : rows) {
+        std::string command = "cd '" + work_ + "' && " + row.occupy + " 2>/dev/null";
+        if ((!row.needsRoot || geteuid() == 0) && system(command.c_str()) == 0)
             running.push_back(&row);
         else
-            std::cout << "row \"" << row.name << "\" left out: " << why << "\n";
+            std::cout << "row \"" << row.name << "\" left out: " << row.occupy << " failed\n";
     }
 
     RunResult result = RunProgram({"archive.vorn"}, work_);
     umount2((work_ + "/mountpoint").c_str(), MNT_DETACH);
 
     EXPECT_EQ(Snapshot(outside), outsideBefore);
-    EXPECT_TRUE(ReadFile(archivePath) == archive) << "the archive was changed";
+    EXPECT_TRUE(ReadFile(root_.path + "/in/archive.vorn") == archive) << "the archive changed";
     EXPECT_EQ(result.status, 1); // the folder stays
     EXPECT_EQ(Lines(OutputBeforePause(result)).size(), 4u + 2u + rows.size());
     struct stat fresh;
     ASSERT_EQ(lstat((work_ + "/fresh").c_str(), &fresh), 0);
-    for (const OccupiedName *row : running) {
+    for (const Row *row : running) {
         std::string path = work_ + "/" + row->name;
         std::string report = "VornReader: entry " + std::to_string(row - rows.data() + 1) + " \"" +
                              row->name + "\": ";
@@ -538,7 +486,7 @@ TEST_F(ProgramTest, WhatStandsUnderAnEntrysNameIsReplacedNeverWrittenThrough) {
             EXPECT_EQ(status.st_mode, fresh.st_mode) << row->name << ": not a new file's mode";
         }
     }
-    EXPECT_EQ(ReadFile(work_ + "/folder/inner"), "inner");
+    EXPECT_EQ(ReadFile(work_ + "/folder/inner"), "inner\n");
     for (const std::string &name : Written())
         EXPECT_NE(name.rfind(".VornReader-", 0), 0u) << "a temporary file was left: " << name;
 }

@@ -1,3 +1,4 @@
+// Scratch folders, files and runs of the program under test, its output captured in files.
 #include "test_support.h"
 
 #include <algorithm>

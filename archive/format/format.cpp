@@ -1,3 +1,4 @@
+// Decoding of the archive's records: little-endian fields taken byte by byte.
 #include "archive/format/format.h"
 
 #include <cstring>
