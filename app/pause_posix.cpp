@@ -17,6 +17,7 @@ static void WaitForByte(int fd) {
 // The terminal's settings before the pause, restored however the wait ends.
 static termios savedTerminal;
 static const int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+static const size_t kEndingSignalCount = sizeof kEndingSignals / sizeof kEndingSignals[0];
 
 // A signal that ends the wait puts the terminal's settings back first; the handler is then
 // reset (SA_RESETHAND), so the signal raised again ends the program as it would have, and
@@ -32,7 +33,7 @@ static void CatchEndingSignals(struct sigaction *previous) {
     ending.sa_handler = RestoreTerminalAndEnd;
     ending.sa_flags = SA_RESETHAND;
     sigemptyset(&ending.sa_mask);
-    for (size_t i = 0; i < sizeof kEndingSignals / sizeof kEndingSignals[0]; ++i) {
+    for (size_t i = 0; i < kEndingSignalCount; ++i) {
         sigaction(kEndingSignals[i], nullptr, &previous[i]);
         if (previous[i].sa_handler != SIG_IGN)
             sigaction(kEndingSignals[i], &ending, nullptr);
@@ -40,7 +41,7 @@ static void CatchEndingSignals(struct sigaction *previous) {
 }
 
 static void RestoreSignals(const struct sigaction *previous) {
-    for (size_t i = 0; i < sizeof kEndingSignals / sizeof kEndingSignals[0]; ++i)
+    for (size_t i = 0; i < kEndingSignalCount; ++i)
         sigaction(kEndingSignals[i], &previous[i], nullptr);
 }
 
@@ -52,7 +53,7 @@ static void WaitForKey(int fd) {
     raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
     raw.c_cc[VMIN] = 1;
     raw.c_cc[VTIME] = 0;
-    struct sigaction previous[sizeof kEndingSignals / sizeof kEndingSignals[0]];
+    struct sigaction previous[kEndingSignalCount];
     CatchEndingSignals(previous);
     if (tcsetattr(fd, TCSAFLUSH, &raw) == 0)
         WaitForByte(fd);

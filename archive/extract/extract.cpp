@@ -93,10 +93,11 @@ struct EntryFile {
 
 // At least 19 bytes, longer than any entry's name, so no entry can stand under one.
 static bool CreateTemporaryFile(EntryFile *entryFile, int *error) {
+    static const unsigned long process = CurrentProcessNumber();
     static unsigned long serial = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         snprintf(entryFile->temporaryName, sizeof entryFile->temporaryName,
-                 ".VornReader-%lu-%lu.tmp", CurrentProcessNumber(), ++serial);
+                 ".VornReader-%lu-%lu.tmp", process, ++serial);
         if (CreateNewFile(entryFile->temporaryName, &entryFile->file, error))
             return true;
         if (!IsAlreadyExistsError(*error))
