@@ -667,12 +667,7 @@ static termios InterruptThePause(const std::vector<std::string> &command, const 
         dup2(own, 0);
         dup2(own, 1);
         dup2(own, 2);
-        std::vector<char *> argv;
-        for (const std::string &word : command)
-            argv.push_back(const_cast<char *>(word.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
+        ExecCommand(command);
     }
     termios settings = {};
     for (int waited = 0; waited < 1000; ++waited) { // up to 10 s

@@ -122,6 +122,16 @@ static int OpenInput(const RunOptions &options) {
     return put == static_cast<ssize_t>(options.pipedInput.size()) ? ends[0] : -1;
 }
 
+void ExecCommand(const std::vector<std::string> &command) {
+    std::vector<char *> argv;
+    for (const std::string &word : command)
+        argv.push_back(const_cast<char *>(word.c_str()));
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    dprintf(2, "could not start %s: %s\n", argv[0], strerror(errno));
+    _exit(127);
+}
+
 // Output goes through files, not pipes: under Wine a helper process can hold a
 // pipe open long after the program itself has ended.
 [[noreturn]] static void RunChild(const std::vector<std::string> &command, const std::string &cwd,
@@ -138,13 +148,7 @@ static int OpenInput(const RunOptions &options) {
     if (options.outputClosed)
         close(1);
     ApplyLimits(options);
-    std::vector<char *> argv;
-    for (const std::string &word : command)
-        argv.push_back(const_cast<char *>(word.c_str()));
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    dprintf(2, "could not start %s: %s\n", argv[0], strerror(errno));
-    _exit(127);
+    ExecCommand(command);
 }
 
 static std::string Joined(const std::vector<std::string> &words) {

@@ -44,6 +44,10 @@ RunResult RunProgram(const std::vector<std::string> &args, const std::string &cw
 // The program's path and the words before it that start it.
 std::vector<std::string> ProgramCommand(const std::vector<std::string> &args);
 
+// In a forked child: becomes `command` (found on the PATH), or exits with 127 after saying
+// on standard error why it could not start.
+[[noreturn]] void ExecCommand(const std::vector<std::string> &command);
+
 // True when the program under test is the Windows build.
 bool TestingWindowsProgram();
 
