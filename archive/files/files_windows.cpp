@@ -10,6 +10,11 @@ static HANDLE AsHandle(FileHandle file) {
     return reinterpret_cast<HANDLE>(file);
 }
 
+// ReadFile and WriteFile take a 32-bit count: a larger length goes in parts of 1 GiB.
+static DWORD PartOf(size_t left) {
+    return left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
+}
+
 // No FILE_SHARE_DELETE: while the archive is read, nothing can rename over it or remove it.
 bool OpenArchiveFile(const char *path, FileHandle *file, int *error) {
     HANDLE handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -33,9 +38,8 @@ int64_t ReadFileAt(FileHandle file, void *buffer, size_t length, int64_t positio
         at.Offset = static_cast<DWORD>(from);
         at.OffsetHigh = static_cast<DWORD>(from >> 32);
         DWORD got = 0;
-        DWORD wanted =
-            length - total > 0x40000000 ? 0x40000000 : static_cast<DWORD>(length - total);
-        if (!ReadFile(AsHandle(file), static_cast<char *>(buffer) + total, wanted, &got, &at)) {
+        if (!ReadFile(AsHandle(file), static_cast<char *>(buffer) + total, PartOf(length - total),
+                      &got, &at)) {
             DWORD failure = GetLastError();
             if (failure == ERROR_HANDLE_EOF)
                 break;
@@ -65,11 +69,9 @@ bool IsAlreadyExistsError(int error) {
 bool WriteFileData(FileHandle file, const void *data, size_t length, size_t *written, int *error) {
     *written = 0;
     while (*written < length) {
-        DWORD wanted =
-            length - *written > 0x40000000 ? 0x40000000 : static_cast<DWORD>(length - *written);
         DWORD put = 0;
-        if (!WriteFile(AsHandle(file), static_cast<const char *>(data) + *written, wanted, &put,
-                       nullptr)) {
+        if (!WriteFile(AsHandle(file), static_cast<const char *>(data) + *written,
+                       PartOf(length - *written), &put, nullptr)) {
             *written += put;
             *error = static_cast<int>(GetLastError());
             return false;
