@@ -1,5 +1,5 @@
 // VornReader: unpacks a Vorn archive into the working directory and lists its entries.
-#include "app/pause.h"
+#include "app/console.h"
 #include "archive/listing/listing.h"
 #include "archive/report/report.h"
 
@@ -21,6 +21,7 @@ static int ExitStatus(ArchiveResult result, bool outputDelivered) {
 }
 
 int main(int argc, char **argv) {
+    PrepareProcess();
     PrintOutput("%s", kAuthorLine);
     PrintOutput("%s", kHomepageLine);
     PrintOutput("%s", kTitleLines);
@@ -29,7 +30,8 @@ int main(int argc, char **argv) {
     ArchiveResult result = ListArchive(path);
     if (result == kArchiveNotRead)
         PrintOutput("%s", kUsageLine);
-    bool outputDelivered = ReportLostOutput();
     Pause();
+    // After the pause, whose prompt is part of the output too.
+    bool outputDelivered = ReportLostOutput();
     return ExitStatus(result, outputDelivered);
 }

@@ -6,14 +6,29 @@
 #include "archive/extract/names.h"
 
 // One buffer for every entry, so memory stays the same whatever sizes an archive declares.
-// An entry that fits in it is written from the window: the buffer read from the entry's
-// offset on, which then serves the entries after it as well, one read for many small ones.
-// A larger entry is copied through it in blocks.
-enum : size_t { kBufferBytes = 1 << 20 };
+// An entry smaller than kKernelCopyBytes is written from the window: the buffer read from the
+// entry's offset on, which then serves the entries after it as well, one read for many small
+// ones. A larger entry is moved by the system where it can, else copied through the buffer in
+// blocks.
+enum : size_t {
+    kBufferBytes = 1 << 20,
+    kFirstReadBytes = 8 << 10,
+    kKernelCopyBytes = 64 << 10,
+};
 static unsigned char buffer[kBufferBytes];
 
+ArchiveReader StartReading(FileHandle archive) {
+    return ArchiveReader{archive, 0, 0, kFirstReadBytes};
+}
+
 static ExtractOutcome MakeOutcome(EntryResult result, int error, int64_t bytesWritten) {
-    return ExtractOutcome{result, nullptr, error, bytesWritten};
+    return ExtractOutcome{result, nullptr, error, bytesWritten, nullptr};
+}
+
+// The entry's file did not come out as the archive has it: it must not take the name.
+static bool Failed(const ExtractOutcome &outcome) {
+    return outcome.result == kEntryReadFailed || outcome.result == kEntryWriteFailed ||
+           outcome.result == kEntryNotCreated;
 }
 
 // Writes `length` bytes of the `wanted` ones after `before` bytes already written:
@@ -33,29 +48,40 @@ static bool WindowHolds(const ArchiveReader &reader, int64_t offset, int64_t siz
            offset + size <= reader.windowStart + static_cast<int64_t>(reader.windowBytes);
 }
 
-// The window is read anew from the entry's offset when it does not hold the whole entry; it
-// ends where the archive does, so a file only ever receives bytes that are in the archive.
+// A read that goes on from where the window stood takes twice as much as the one before, up
+// to the whole buffer; one that lies elsewhere starts small again. Either way it takes the
+// whole entry, and it ends where the archive does, so a file only ever receives bytes that are
+// in the archive.
+static bool RefillWindow(ArchiveReader *reader, int32_t offset, size_t size, int *error) {
+    int64_t windowEnd = reader->windowStart + static_cast<int64_t>(reader->windowBytes);
+    bool runsOn = offset >= reader->windowStart && offset <= windowEnd;
+    size_t doubled = reader->readAhead < kBufferBytes / 2 ? 2 * reader->readAhead : kBufferBytes;
+    reader->readAhead = runsOn ? doubled : kFirstReadBytes;
+    size_t wanted = size > reader->readAhead ? size : reader->readAhead;
+    int64_t got = ReadFileAt(reader->archive, buffer, wanted, offset, error);
+    reader->windowStart = offset;
+    reader->windowBytes = got < 0 ? 0 : static_cast<size_t>(got);
+    return got >= 0;
+}
+
 static ExtractOutcome CopyThroughWindow(ArchiveReader *reader, FileHandle file, int32_t offset,
                                         int32_t size) {
-    if (!WindowHolds(*reader, offset, size)) {
-        int error = 0;
-        int64_t got = ReadFileAt(reader->archive, buffer, sizeof buffer, offset, &error);
-        reader->windowStart = offset;
-        reader->windowBytes = got < 0 ? 0 : static_cast<size_t>(got);
-        if (got < 0)
-            return MakeOutcome(kEntryReadFailed, error, 0);
-    }
+    int error = 0;
+    size_t wanted = static_cast<size_t>(size);
+    if (!WindowHolds(*reader, offset, size) && !RefillWindow(reader, offset, wanted, &error))
+        return MakeOutcome(kEntryReadFailed, error, 0);
     size_t skip = static_cast<size_t>(offset - reader->windowStart);
-    size_t available = reader->windowBytes - skip, wanted = static_cast<size_t>(size);
+    size_t available = reader->windowBytes - skip;
     return WriteEntryBytes(file, buffer + skip, available < wanted ? available : wanted, wanted, 0);
 }
 
+// Copies the entry from `done` bytes on through the buffer, a block at a time.
 static ExtractOutcome CopyInBlocks(ArchiveReader *reader, FileHandle file, int32_t offset,
-                                   int32_t size) {
+                                   int32_t size, int64_t done) {
     reader->windowBytes = 0; // the blocks overwrite it
-    ExtractOutcome outcome = MakeOutcome(kEntryWritten, 0, 0);
+    ExtractOutcome outcome = MakeOutcome(kEntryWritten, 0, done);
     while (outcome.result == kEntryWritten && outcome.bytesWritten < size) {
-        int64_t done = outcome.bytesWritten;
+        done = outcome.bytesWritten;
         size_t wanted = static_cast<size_t>(size - done) < sizeof buffer
                             ? static_cast<size_t>(size - done)
                             : sizeof buffer;
@@ -68,82 +94,133 @@ static ExtractOutcome CopyInBlocks(ArchiveReader *reader, FileHandle file, int32
     return outcome;
 }
 
-// A negative size, or a negative offset with data to copy, leaves the file empty.
+// The system moves the data without a copy through the program where it can; what it did not
+// move is copied through the buffer, which then meets any fault of the disk and names it.
+static ExtractOutcome CopyLargeEntry(ArchiveReader *reader, FileHandle file, int32_t offset,
+                                     int32_t size) {
+    int64_t done = 0;
+    while (done < size) {
+        int64_t moved =
+            CopyFileData(reader->archive, offset + done, file, static_cast<size_t>(size - done));
+        if (moved < 0)
+            return CopyInBlocks(reader, file, offset, size, done);
+        if (moved == 0)
+            return MakeOutcome(kEntryCutShort, 0, done);
+        done += moved;
+    }
+    return MakeOutcome(kEntryWritten, 0, done);
+}
+
 static ExtractOutcome CopyEntryData(ArchiveReader *reader, FileHandle file,
                                     const DirectoryEntry &entry) {
+    if (static_cast<size_t>(entry.size) < kKernelCopyBytes ||
+        WindowHolds(*reader, entry.offset, entry.size))
+        return CopyThroughWindow(reader, file, entry.offset, entry.size);
+    return CopyLargeEntry(reader, file, entry.offset, entry.size);
+}
+
+// A size of 0, a negative size, or a negative offset: nothing to copy, an empty file.
+static bool HasData(const DirectoryEntry &entry) {
+    return entry.size > 0 && entry.offset >= 0;
+}
+
+static ExtractOutcome EmptyEntryOutcome(const DirectoryEntry &entry) {
     if (entry.size < 0)
         return MakeOutcome(kEntryNegativeSize, 0, 0);
-    if (entry.size == 0)
-        return MakeOutcome(kEntryWritten, 0, 0);
-    if (entry.offset < 0)
-        return MakeOutcome(kEntryNegativeOffset, 0, 0);
-    if (static_cast<size_t>(entry.size) <= kBufferBytes)
-        return CopyThroughWindow(reader, file, entry.offset, entry.size);
-    return CopyInBlocks(reader, file, entry.offset, entry.size);
+    return MakeOutcome(entry.size == 0 ? kEntryWritten : kEntryNegativeOffset, 0, 0);
 }
 
 // The file an entry is written to. When something already stands under the entry's name,
-// the data goes to a new file under a temporary name, which then takes the entry's name:
-// what stood there is replaced as a directory entry, never opened.
+// the data goes to a replacement: a file with no name where the system has them, else one
+// under a temporary name. Once complete it takes the entry's name, so what stood there is
+// replaced as a directory entry: never opened, and never half replaced.
 struct EntryFile {
     FileHandle file;
     const char *name;
-    char temporaryName[48]; // empty when the file was created under the entry's name
+    bool open;      // an empty entry's new file is made without opening it
+    bool replacing; // the data goes to a replacement
+    bool named;     // the replacement stands under temporaryName
 };
 
-// At least 19 bytes, longer than any entry's name, so no entry can stand under one.
-static bool CreateTemporaryFile(EntryFile *entryFile, int *error) {
+// Static, so that an ending signal can remove the file it names (files.h). At least 19
+// bytes, longer than any entry's name, so no entry can stand under one.
+static char temporaryName[48];
+
+// Gives the replacement a temporary name: a new file under it, or the unnamed file linked
+// there. A name that another run left behind is passed over.
+static bool NameReplacement(EntryFile *entryFile, int *error) {
     static const unsigned long process = CurrentProcessNumber();
     static unsigned long serial = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        snprintf(entryFile->temporaryName, sizeof entryFile->temporaryName,
-                 ".VornReader-%lu-%lu.tmp", process, ++serial);
-        if (CreateNewFile(entryFile->temporaryName, &entryFile->file, error))
+        snprintf(temporaryName, sizeof temporaryName, ".VornReader-%lu-%lu.tmp", process, ++serial);
+        GuardTemporaryName(temporaryName);
+        entryFile->named = entryFile->open ? NameUnnamedFile(entryFile->file, temporaryName, error)
+                                           : CreateNewFile(temporaryName, &entryFile->file, error);
+        if (entryFile->named)
             return true;
+        GuardTemporaryName(nullptr);
         if (!IsAlreadyExistsError(*error))
             break;
     }
-    entryFile->temporaryName[0] = '\0';
     return false;
 }
 
-// A new name, the common case, costs one call; only a name that exists takes the long way.
-static bool CreateEntryFile(const char *name, EntryFile *entryFile, int *error) {
-    entryFile->name = name;
-    entryFile->temporaryName[0] = '\0';
-    if (CreateNewFile(name, &entryFile->file, error))
-        return true;
-    return IsAlreadyExistsError(*error) && CreateTemporaryFile(entryFile, error);
+static bool CreateReplacement(EntryFile *entryFile, int *error) {
+    entryFile->replacing = true;
+    entryFile->open = CreateUnnamedFile(&entryFile->file);
+    entryFile->open = entryFile->open || NameReplacement(entryFile, error);
+    return entryFile->open;
 }
 
-// Closes the file. A temporary file takes the entry's name when it holds what the archive
-// has of the entry (all of it, or what is there before the archive's end). After a failed
-// read or write, or when the name cannot be taken (a folder stands there), it is removed
-// and what stood under the name stays as it was.
-static void FinishEntryFile(EntryFile *entryFile, ExtractOutcome *outcome) {
+// A new name, the common case, costs one call; only a name that exists takes the long way.
+static bool CreateEntryFile(const char *name, bool empty, EntryFile *entryFile, int *error) {
+    *entryFile = EntryFile{0, name, !empty, false, false};
+    if (empty ? CreateEmptyFile(name, error) : CreateNewFile(name, &entryFile->file, error))
+        return true;
+    return IsAlreadyExistsError(*error) && CreateReplacement(entryFile, error);
+}
+
+// A failed close is a failed write, whatever else became of the entry.
+static void CloseEntryFile(FileHandle file, ExtractOutcome *outcome) {
     int error = 0;
-    if (!CloseFile(entryFile->file, &error) && outcome->result == kEntryWritten)
+    if (!CloseFile(file, &error) && !Failed(*outcome))
         *outcome = MakeOutcome(kEntryWriteFailed, error, outcome->bytesWritten);
-    if (entryFile->temporaryName[0] == '\0')
-        return;
-    bool failed = outcome->result == kEntryReadFailed || outcome->result == kEntryWriteFailed;
-    if (!failed && ReplaceWithFile(entryFile->temporaryName, entryFile->name, &error))
-        return;
-    RemoveFile(entryFile->temporaryName);
-    if (!failed)
+}
+
+// The replacement takes the entry's name when it holds what the archive has of the entry (all
+// of it, or what is there before the archive's end) and was closed without fault. Otherwise,
+// or when the name cannot be taken (a folder stands there), it is removed, an unnamed one by
+// closing it, and what stood under the name stays as it was.
+static void FinishReplacement(EntryFile *entryFile, ExtractOutcome *outcome) {
+    int error = 0;
+    if (!entryFile->named && !Failed(*outcome) && !NameReplacement(entryFile, &error))
         *outcome = MakeOutcome(kEntryNotCreated, error, 0);
+    CloseEntryFile(entryFile->file, outcome);
+    if (!entryFile->named)
+        return;
+    if (Failed(*outcome) || !ReplaceWithFile(temporaryName, entryFile->name, &error)) {
+        if (!Failed(*outcome))
+            *outcome = MakeOutcome(kEntryNotCreated, error, 0);
+        if (!RemoveFile(temporaryName, &error))
+            outcome->leftBehind = temporaryName;
+    }
+    GuardTemporaryName(nullptr);
 }
 
 ExtractOutcome ExtractEntry(ArchiveReader *reader, const char *name, const DirectoryEntry &entry) {
     ExtractOutcome outcome = MakeOutcome(kEntryNameRefused, 0, 0);
-    outcome.refusal = FindUnsafeNameReason(name, kWindowsFileNames);
+    outcome.refusal = FindUnsafeNameReason(name, UsesWindowsFileNames());
     if (outcome.refusal != nullptr)
         return outcome;
+    bool empty = !HasData(entry);
     EntryFile entryFile;
     int error = 0;
-    if (!CreateEntryFile(name, &entryFile, &error))
+    if (!CreateEntryFile(name, empty, &entryFile, &error))
         return MakeOutcome(kEntryNotCreated, error, 0);
-    outcome = CopyEntryData(reader, entryFile.file, entry);
-    FinishEntryFile(&entryFile, &outcome);
+    outcome = empty ? EmptyEntryOutcome(entry) : CopyEntryData(reader, entryFile.file, entry);
+    if (entryFile.replacing)
+        FinishReplacement(&entryFile, &outcome);
+    else if (entryFile.open)
+        CloseEntryFile(entryFile.file, &outcome);
     return outcome;
 }

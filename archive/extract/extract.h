@@ -24,20 +24,22 @@ struct ExtractOutcome {
     const char *refusal; // why the name was refused
     int error;           // the system's code for a failed create, read or write
     int64_t bytesWritten;
+    const char *leftBehind; // a temporary file that could not be removed, or nullptr
 };
 
 // The archive's data as extraction reads it: by position, so entries may lie in any order,
-// with the part of the archive read last kept in memory (the window) for the entries that
-// follow it. One reader serves one archive from its first entry to its last.
+// with the part of the archive read last kept in memory (the window) for the small entries
+// that follow it. A read into the window starts small and grows while the entries run on
+// through the archive, so an entry that lies elsewhere costs a read of about its own size.
+// One reader serves one archive from its first entry to its last.
 struct ArchiveReader {
     FileHandle archive;
     int64_t windowStart;
     size_t windowBytes;
+    size_t readAhead; // how much the next read into the window takes
 };
 
-inline ArchiveReader StartReading(FileHandle archive) {
-    return ArchiveReader{archive, 0, 0};
-}
+ArchiveReader StartReading(FileHandle archive);
 
 // Writes the entry's data to a file called `name` in the working directory. The file is
 // one this call creates: what already stands under the name is replaced, never written to.

@@ -20,6 +20,12 @@ static char UpperAscii(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
 }
 
+// The superscript digits one, two and three in code page 1252, and the second byte of their
+// UTF-8 forms.
+static bool IsSuperscriptDigit(unsigned char byte) {
+    return byte == 0xB9 || byte == 0xB2 || byte == 0xB3;
+}
+
 // Windows takes "con.txt" or "NUL " as the device itself: compare the part before
 // the first '.', trailing blanks dropped, without regard to case.
 static bool IsWindowsDeviceName(const char *name) {
@@ -36,10 +42,13 @@ static bool IsWindowsDeviceName(const char *name) {
     for (const char *device : kDevices)
         if (strcmp(stem, device) == 0)
             return true;
-    if (length != 4 || (strncmp(stem, "COM", 3) != 0 && strncmp(stem, "LPT", 3) != 0))
+    if (strncmp(stem, "COM", 3) != 0 && strncmp(stem, "LPT", 3) != 0)
         return false;
-    unsigned char digit = static_cast<unsigned char>(stem[3]);
-    return (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+    const unsigned char *digit = reinterpret_cast<const unsigned char *>(stem) + 3;
+    if (length == 4)
+        return (*digit >= '1' && *digit <= '9') || IsSuperscriptDigit(*digit);
+    // The same digits in UTF-8, which a Windows set to that code page maps to the devices too.
+    return length == 5 && digit[0] == 0xC2 && IsSuperscriptDigit(digit[1]);
 }
 
 static const char *FindWindowsNameReason(const char *name) {

@@ -1,5 +1,6 @@
 // The system's own file calls that unpacking needs, one room per platform (files_posix.cpp,
-// files_windows.cpp), so that the rest of the program reads the same on both.
+// files_windows.cpp; files_memory.cpp keeps a folder in memory for the fuzzer), so that the rest
+// of the program reads the same on every one.
 //
 // The archive is read by position: no call moves a file position, so entries can be read in
 // any order. An entry file is only ever created, never opened when something already stands
@@ -17,19 +18,34 @@ typedef intptr_t FileHandle;
 // Error codes are the system's own: errno on POSIX, GetLastError() on Windows.
 
 // True where file names follow Windows' rules (device names, dropped trailing dots).
-extern const bool kWindowsFileNames;
+bool UsesWindowsFileNames();
 
-// Opens the archive for reading, shared with other readers and writers.
+// Opens the archive for reading, shared with other readers and writers. Opening never waits
+// (a FIFO with no writer opens at once, and its first read then fails).
 bool OpenArchiveFile(const char *path, FileHandle *file, int *error);
 
 // Reads up to `length` bytes from `position`. Returns the number read, fewer only at the
 // file's end, or -1 with *error set (a file that cannot be positioned, such as a pipe, fails).
 int64_t ReadFileAt(FileHandle file, void *buffer, size_t length, int64_t position, int *error);
 
+// Moves up to `length` bytes of `archive` from `position` on into `file` inside the system,
+// without a copy through this process. Returns the number moved, 0 at the archive's end, or
+// -1 when the system cannot or did not: the caller then copies the rest itself, and that copy
+// meets, and names, any fault of the disk.
+int64_t CopyFileData(FileHandle archive, int64_t position, FileHandle file, size_t length);
+
 // Creates `name` for writing, only when nothing at all stands under it (not even a
 // dangling symbolic link). A fresh file's permissions are those the system gives by default.
 bool CreateNewFile(const char *name, FileHandle *file, int *error);
+// The same for an empty file, made without opening it where the system allows.
+bool CreateEmptyFile(const char *name, int *error);
 bool IsAlreadyExistsError(int error);
+
+// A file in the working folder that has no name yet, so that nothing is left of it if the
+// program ends before NameUnnamedFile gives it one. False where the system or the file system
+// has none; callers then write to a file under a temporary name.
+bool CreateUnnamedFile(FileHandle *file);
+bool NameUnnamedFile(FileHandle file, const char *name, int *error);
 
 // Writes all of `data`; *written says how much went into the file, also on failure.
 bool WriteFileData(FileHandle file, const void *data, size_t length, size_t *written, int *error);
@@ -38,7 +54,11 @@ bool CloseFile(FileHandle file, int *error);
 // Gives the file `from` the name `to`, replacing what stands there without opening it.
 // Fails on a folder (and on a mount point, or on Windows on a file in use).
 bool ReplaceWithFile(const char *from, const char *to, int *error);
-void RemoveFile(const char *name);
+bool RemoveFile(const char *name, int *error);
+
+// The temporary name in use (nullptr when none): a signal that ends the program removes that
+// file first. `name` must stay unchanged until it is no longer guarded.
+void GuardTemporaryName(const char *name);
 
 // This process's number, to make names no other run of the program uses at the same time.
 unsigned long CurrentProcessNumber();

@@ -1,19 +1,34 @@
-// The file calls on POSIX: plain descriptors, positional reads, exclusive creation.
+// The file calls on POSIX: plain descriptors, positional reads, exclusive creation, copies
+// inside the kernel where it has them, and the temporary name removed by an ending signal.
 #include "archive/files/files.h"
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#if defined(__linux__)
+#include <sys/sendfile.h>
+#endif
 
-const bool kWindowsFileNames = false;
+bool UsesWindowsFileNames() {
+    return false;
+}
 
+// O_NONBLOCK keeps the open of a FIFO from waiting for a writer; it is cleared at once, as
+// it would change nothing else but a device's reads.
 bool OpenArchiveFile(const char *path, FileHandle *file, int *error) {
-    *file = open(path, O_RDONLY | O_CLOEXEC);
-    if (*file < 0)
+    int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
         *error = errno;
-    return *file >= 0;
+        return false;
+    }
+    fcntl(descriptor, F_SETFL, 0);
+    *file = descriptor;
+    return true;
 }
 
 int64_t ReadFileAt(FileHandle file, void *buffer, size_t length, int64_t position, int *error) {
@@ -34,18 +49,106 @@ int64_t ReadFileAt(FileHandle file, void *buffer, size_t length, int64_t positio
     return static_cast<int64_t>(total);
 }
 
+#if defined(__linux__)
+// copy_file_range works within one file system (and there clones blocks or copies on the
+// server where it can); sendfile works across them. The first that the kernel refuses is not
+// asked again in this run.
+enum KernelCopy { kCopyFileRange, kSendFile, kNoKernelCopy };
+static KernelCopy kernelCopy = kCopyFileRange;
+
+static bool IsRefusal(int error) {
+    return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP ||
+           error == EBADF;
+}
+
+int64_t CopyFileData(FileHandle archive, int64_t position, FileHandle file, size_t length) {
+    while (kernelCopy != kNoKernelCopy) {
+        ssize_t moved;
+        if (kernelCopy == kCopyFileRange) {
+            loff_t from = position;
+            moved = copy_file_range(static_cast<int>(archive), &from, static_cast<int>(file),
+                                    nullptr, length, 0);
+        } else {
+            off_t from = position;
+            moved = sendfile(static_cast<int>(file), static_cast<int>(archive), &from, length);
+        }
+        if (moved >= 0)
+            return moved;
+        if (!IsRefusal(errno))
+            return -1;
+        kernelCopy = static_cast<KernelCopy>(kernelCopy + 1);
+    }
+    return -1;
+}
+#else
+int64_t CopyFileData(FileHandle, int64_t, FileHandle, size_t) {
+    return -1;
+}
+#endif
+
 // O_EXCL fails on anything that stands under the name, a dangling link included;
 // O_NOFOLLOW says the same for links once more.
 bool CreateNewFile(const char *name, FileHandle *file, int *error) {
-    *file = open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (*file < 0)
+    int descriptor = open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
         *error = errno;
-    return *file >= 0;
+        return false;
+    }
+    *file = descriptor;
+    return true;
+}
+
+// mknod makes a regular file without opening it, and like O_EXCL fails on anything that
+// stands under the name. A file system that does not make files this way gets the open.
+bool CreateEmptyFile(const char *name, int *error) {
+    if (mknod(name, S_IFREG | 0666, 0) == 0)
+        return true;
+    *error = errno;
+    if (*error != EPERM && *error != EINVAL && *error != EOPNOTSUPP)
+        return false;
+    FileHandle file;
+    return CreateNewFile(name, &file, error) && CloseFile(file, error);
 }
 
 bool IsAlreadyExistsError(int error) {
     return error == EEXIST;
 }
+
+#if defined(__linux__) && defined(O_TMPFILE)
+// O_TMPFILE makes the unnamed file; /proc gives linkat a path to it (the descriptor alone,
+// AT_EMPTY_PATH, needs a privilege). Without /proc, or where the file system refuses, the
+// program uses named temporary files for the rest of the run.
+static bool unnamedFilesRefused = false;
+
+bool CreateUnnamedFile(FileHandle *file) {
+    if (!unnamedFilesRefused && access("/proc/self/fd", X_OK) != 0)
+        unnamedFilesRefused = true;
+    if (unnamedFilesRefused)
+        return false;
+    int descriptor = open(".", O_WRONLY | O_TMPFILE | O_CLOEXEC, 0666);
+    unnamedFilesRefused = descriptor < 0;
+    *file = descriptor;
+    return descriptor >= 0;
+}
+
+bool NameUnnamedFile(FileHandle file, const char *name, int *error) {
+    char path[32];
+    snprintf(path, sizeof path, "/proc/self/fd/%d", static_cast<int>(file));
+    if (linkat(AT_FDCWD, path, AT_FDCWD, name, AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    *error = errno;
+    return false;
+}
+#else
+bool CreateUnnamedFile(FileHandle *) {
+    return false;
+}
+
+bool NameUnnamedFile(FileHandle, const char *, int *error) {
+    *error = ENOTSUP;
+    return false;
+}
+#endif
 
 bool WriteFileData(FileHandle file, const void *data, size_t length, size_t *written, int *error) {
     *written = 0;
@@ -77,8 +180,48 @@ bool ReplaceWithFile(const char *from, const char *to, int *error) {
     return false;
 }
 
-void RemoveFile(const char *name) {
-    unlink(name);
+bool RemoveFile(const char *name, int *error) {
+    if (unlink(name) == 0)
+        return true;
+    *error = errno;
+    return false;
+}
+
+// The signals that end a program from outside. The handler removes the temporary file in
+// flight (unlink is safe in a handler), then, reset by SA_RESETHAND, the signal raised again
+// ends the program as it would have, so the caller sees how it ended.
+static const int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+static std::atomic<const char *> guardedName{nullptr};
+
+static void RemoveGuardedFileAndEnd(int signal) {
+    const char *name = guardedName.load();
+    if (name != nullptr)
+        unlink(name);
+    raise(signal);
+}
+
+// Once, at the first temporary name. A signal the program was started with ignored stays
+// ignored.
+static void CatchEndingSignals() {
+    static bool caught = false;
+    if (caught)
+        return;
+    caught = true;
+    struct sigaction ending = {};
+    ending.sa_handler = RemoveGuardedFileAndEnd;
+    ending.sa_flags = SA_RESETHAND;
+    sigemptyset(&ending.sa_mask);
+    for (int signal : kEndingSignals) {
+        struct sigaction previous;
+        if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN)
+            sigaction(signal, &ending, nullptr);
+    }
+}
+
+void GuardTemporaryName(const char *name) {
+    if (name != nullptr)
+        CatchEndingSignals();
+    guardedName.store(name);
 }
 
 unsigned long CurrentProcessNumber() {

@@ -1,10 +1,14 @@
-// The file calls on Windows: handles, reads at an OVERLAPPED offset, CREATE_NEW.
+// The file calls on Windows: handles, reads at an OVERLAPPED offset, CREATE_NEW. Windows has
+// no unnamed files, no copy inside the system that reads by position, and no signals that end
+// the program from outside: those calls say so, and the program goes the long way.
 #include "archive/files/files.h"
 
 #include <cstdio>
 #include <windows.h>
 
-const bool kWindowsFileNames = true;
+bool UsesWindowsFileNames() {
+    return true;
+}
 
 static HANDLE AsHandle(FileHandle file) {
     return reinterpret_cast<HANDLE>(file);
@@ -62,6 +66,24 @@ bool CreateNewFile(const char *name, FileHandle *file, int *error) {
     return handle != INVALID_HANDLE_VALUE;
 }
 
+int64_t CopyFileData(FileHandle, int64_t, FileHandle, size_t) {
+    return -1;
+}
+
+bool CreateEmptyFile(const char *name, int *error) {
+    FileHandle file;
+    return CreateNewFile(name, &file, error) && CloseFile(file, error);
+}
+
+bool CreateUnnamedFile(FileHandle *) {
+    return false;
+}
+
+bool NameUnnamedFile(FileHandle, const char *, int *error) {
+    *error = ERROR_NOT_SUPPORTED;
+    return false;
+}
+
 bool IsAlreadyExistsError(int error) {
     return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
 }
@@ -92,16 +114,33 @@ bool CloseFile(FileHandle file, int *error) {
     return false;
 }
 
+// Windows does not replace a read-only file (Wine does): its attribute is cleared for the
+// move, and put back when the move fails all the same. The file that takes the name is new,
+// with a new file's attributes, as on POSIX.
 bool ReplaceWithFile(const char *from, const char *to, int *error) {
     if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING))
+        return true;
+    *error = static_cast<int>(GetLastError());
+    DWORD attributes = GetFileAttributesA(to);
+    if (*error != ERROR_ACCESS_DENIED || attributes == INVALID_FILE_ATTRIBUTES ||
+        !(attributes & FILE_ATTRIBUTE_READONLY) ||
+        !SetFileAttributesA(to, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)))
+        return false;
+    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING))
+        return true;
+    *error = static_cast<int>(GetLastError());
+    SetFileAttributesA(to, attributes);
+    return false;
+}
+
+bool RemoveFile(const char *name, int *error) {
+    if (DeleteFileA(name))
         return true;
     *error = static_cast<int>(GetLastError());
     return false;
 }
 
-void RemoveFile(const char *name) {
-    DeleteFileA(name);
-}
+void GuardTemporaryName(const char *) {}
 
 unsigned long CurrentProcessNumber() {
     return GetCurrentProcessId();

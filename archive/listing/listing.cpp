@@ -2,55 +2,65 @@
 // then each entry written and listed in table order.
 #include "archive/listing/listing.h"
 
-#include <memory>
-#include <new>
+#include <cstdlib>
 
 #include "archive/extract/extract.h"
 #include "archive/files/files.h"
 #include "archive/format/format.h"
 #include "archive/report/report.h"
 
-// The archive being read: its file, its path for reports, and whether its directory was
-// found damaged.
+// The archive being read: its file, and its path for reports.
 struct Archive {
     FileHandle file;
     const char *path;
-    bool damaged;
 };
 
 // The directory as read. Records that the archive did not hold in full stay zero: a
-// missing entry copies nothing, a missing name is empty.
+// missing entry copies nothing. Only the first `named` entries have a name; a damaged
+// directory leaves the rest without one.
 struct Directory {
     uint16_t entryCount;
-    std::unique_ptr<DirectoryEntry[]> entries;
-    std::unique_ptr<NameRecord[]> names;
+    DirectoryEntry *entries;
+    NameRecord *names;
+    size_t named;
+    bool damaged;
+    DirectoryDamage damage;
 };
 
-// False when the archive cannot be read at all (a folder, a pipe, an I/O error).
-static bool ReadEntryCount(Archive *archive, uint16_t *entryCount) {
-    unsigned char raw[kEntryCountBytes];
+// A read that fails is not damage but an archive that cannot be read: -1, after its report.
+static int64_t ReadArchive(const Archive &archive, void *buffer, size_t length, int64_t position) {
     int error = 0;
-    int64_t got = ReadFileAt(archive->file, raw, sizeof raw, 0, &error);
-    *entryCount = 0;
-    if (got < 0) {
-        ReportCannotRead(archive->path, error);
-        return false;
-    }
-    if (got == static_cast<int64_t>(sizeof raw)) {
-        *entryCount = DecodeEntryCount(raw);
-    } else {
-        ReportMissingBytes(archive->path, "the entry count", 0, sizeof raw,
-                           static_cast<size_t>(got));
-        archive->damaged = true;
-    }
-    return true;
+    int64_t got = ReadFileAt(archive.file, buffer, length, position, &error);
+    if (got < 0)
+        ReportCannotRead(archive.path, error);
+    return got;
 }
 
-// Both tables are made at once, zeroed, before anything is read into them.
-static bool ReserveDirectory(uint16_t entryCount, Directory *directory) {
-    directory->entryCount = entryCount;
-    directory->entries.reset(new (std::nothrow) DirectoryEntry[entryCount]());
-    directory->names.reset(new (std::nothrow) NameRecord[entryCount]());
+static void NoteMissingBytes(Directory *directory, const char *table, int64_t start, size_t needed,
+                             int64_t got) {
+    directory->damaged = true;
+    directory->damage.table = table;
+    directory->damage.start = start;
+    directory->damage.needed = needed;
+    directory->damage.got = static_cast<size_t>(got);
+}
+
+static bool ReadEntryCount(const Archive &archive, Directory *directory) {
+    unsigned char raw[kEntryCountBytes];
+    int64_t got = ReadArchive(archive, raw, sizeof raw, 0);
+    if (got == static_cast<int64_t>(sizeof raw))
+        directory->entryCount = DecodeEntryCount(raw);
+    else if (got >= 0)
+        NoteMissingBytes(directory, "the entry count", 0, sizeof raw, got);
+    return got >= 0;
+}
+
+// Both tables are made at once, zeroed, before anything is read into them: by calloc, so that
+// a shortage of memory is an answer, never an exception.
+static bool ReserveDirectory(Directory *directory) {
+    size_t count = directory->entryCount;
+    directory->entries = static_cast<DirectoryEntry *>(calloc(count, sizeof(DirectoryEntry)));
+    directory->names = static_cast<NameRecord *>(calloc(count, sizeof(NameRecord)));
     return directory->entries != nullptr && directory->names != nullptr;
 }
 
@@ -66,117 +76,117 @@ static void DecodeRecord(const unsigned char *raw, NameRecord *name) {
 }
 
 // Reads `count` records of recordBytes each from `position` on. Records the archive does
-// not hold in full keep their zero value; a failed read counts as the archive's end.
-// Returns the number of bytes read.
+// not hold in full keep their zero value. Returns the number of bytes read, or -1 when a
+// read failed.
 template <size_t recordBytes, typename Record>
-static size_t ReadTable(FileHandle file, int64_t position, Record *records, size_t count) {
+static int64_t ReadTable(const Archive &archive, int64_t position, Record *records, size_t count) {
     unsigned char chunk[kRecordsPerChunk * recordBytes];
     size_t total = 0;
     for (size_t first = 0; first < count; first += kRecordsPerChunk) {
         size_t wanted =
             (count - first < kRecordsPerChunk ? count - first : kRecordsPerChunk) * recordBytes;
-        int error = 0;
-        int64_t read =
-            ReadFileAt(file, chunk, wanted, position + static_cast<int64_t>(total), &error);
-        size_t got = read < 0 ? 0 : static_cast<size_t>(read);
-        for (size_t i = 0; i < got / recordBytes; ++i)
+        int64_t got = ReadArchive(archive, chunk, wanted, position + static_cast<int64_t>(total));
+        if (got < 0)
+            return -1;
+        for (size_t i = 0; i < static_cast<size_t>(got) / recordBytes; ++i)
             DecodeRecord(chunk + i * recordBytes, &records[first + i]);
-        total += got;
-        if (got < wanted)
+        total += static_cast<size_t>(got);
+        if (static_cast<size_t>(got) < wanted)
             break;
     }
-    return total;
+    return static_cast<int64_t>(total);
 }
 
 // Names are read only from the position the last entry gives, and only when the whole
-// entry table was read.
-static void ReadTables(Archive *archive, Directory *directory) {
+// entry table was read. False when a read failed.
+static bool ReadTables(const Archive &archive, Directory *directory) {
     size_t count = directory->entryCount;
     size_t entryBytes = count * kDirectoryEntryBytes;
-    size_t got = ReadTable<kDirectoryEntryBytes>(archive->file, kEntryCountBytes,
-                                                 directory->entries.get(), count);
-    if (got < entryBytes) {
-        ReportMissingBytes(archive->path, "the entry table", kEntryCountBytes, entryBytes, got);
-        archive->damaged = true;
-        return;
-    }
+    int64_t got =
+        ReadTable<kDirectoryEntryBytes>(archive, kEntryCountBytes, directory->entries, count);
+    if (got >= 0 && static_cast<size_t>(got) < entryBytes)
+        NoteMissingBytes(directory, "the entry table", kEntryCountBytes, entryBytes, got);
+    if (got < 0 || directory->damaged)
+        return got >= 0;
     const DirectoryEntry &last = directory->entries[count - 1];
     int64_t namesAt = FindNameTablePosition(last);
     if (namesAt < 0) {
-        ReportNoNameTable(archive->path, last);
-        archive->damaged = true;
-        return;
+        directory->damaged = true;
+        directory->damage.lastEntry = last;
+        return true;
     }
     size_t nameBytes = count * kNameRecordBytes;
-    got = ReadTable<kNameRecordBytes>(archive->file, namesAt, directory->names.get(), count);
-    if (got < nameBytes) {
-        ReportMissingBytes(archive->path, "the name table", namesAt, nameBytes, got);
-        archive->damaged = true;
-    }
+    got = ReadTable<kNameRecordBytes>(archive, namesAt, directory->names, count);
+    if (got >= 0 && static_cast<size_t>(got) < nameBytes)
+        NoteMissingBytes(directory, "the name table", namesAt, nameBytes, got);
+    directory->named = got < 0 ? 0 : static_cast<size_t>(got) / kNameRecordBytes;
+    return got >= 0;
 }
 
-// Reads the count and, when there are entries, both tables, printing the count line once
-// the tables are reserved. False when the archive cannot be read at all, or there is no
-// memory for its directory.
-static bool ReadDirectory(Archive *archive, Directory *directory) {
-    uint16_t entryCount = 0;
-    if (!ReadEntryCount(archive, &entryCount))
+// Reads the count and, when there are entries, both tables. False when the archive cannot be
+// read at all, or there is no memory for its directory.
+static bool ReadDirectory(const Archive &archive, Directory *directory) {
+    if (!ReadEntryCount(archive, directory))
         return false;
-    if (entryCount == 0)
+    if (directory->entryCount == 0)
         return true;
-    if (!ReserveDirectory(entryCount, directory)) {
+    if (!ReserveDirectory(directory)) {
         ReportOutOfMemory();
         return false;
     }
-    PrintOutput("File has %i Entries\n\n", static_cast<int>(entryCount));
-    ReadTables(archive, directory);
-    return true;
+    return ReadTables(archive, directory);
 }
 
-// The name as the listing shows it: a control byte would act on the terminal (move the
-// cursor, erase lines), so each is shown as '?', which keeps the column's width.
-static void ShowName(const char *name, char *shown) {
-    for (; *name != '\0'; ++name, ++shown) {
-        unsigned char byte = static_cast<unsigned char>(*name);
-        *shown = byte < 0x20 || byte == 0x7F ? '?' : *name;
-    }
-    *shown = '\0';
-}
-
-// Writes each entry, then prints its line. False when some entry was not written in full.
+// Writes each entry that has a name, then prints its line; an entry left without a name by
+// the directory's damage is listed alone. False when some named entry was not written in full.
 static bool UnpackEntries(FileHandle file, const Directory &directory) {
     ArchiveReader reader = StartReading(file);
     bool allWritten = true;
     int count = directory.entryCount;
     for (int i = 0; i < count; ++i) {
-        const DirectoryEntry &entry = directory.entries[i];
         const char *name = directory.names[i].name;
-        ExtractOutcome outcome = ExtractEntry(&reader, name, entry);
-        if (outcome.result != kEntryWritten) {
-            ReportEntry(static_cast<unsigned>(i + 1), name, entry, outcome);
-            allWritten = false;
+        if (static_cast<size_t>(i) < directory.named) {
+            const DirectoryEntry &entry = directory.entries[i];
+            ExtractOutcome outcome = ExtractEntry(&reader, name, entry);
+            if (outcome.result != kEntryWritten) {
+                ReportEntry(static_cast<unsigned>(i + 1), name, entry, outcome);
+                allWritten = false;
+            }
         }
         char shown[sizeof directory.names[i].name];
-        ShowName(name, shown);
+        ShowText(name, kShownInListing, shown, sizeof shown);
         PrintOutput("%4i / %i %15s\n", i + 1, count, shown);
     }
     return allWritten;
 }
 
+// The count line, the directory's one report when it is damaged, then the entries.
+static bool ListDirectory(FileHandle file, const char *path, Directory *directory) {
+    if (directory->entryCount > 0)
+        PrintOutput("File has %i Entries\n\n", static_cast<int>(directory->entryCount));
+    if (directory->damaged) {
+        directory->damage.nameless = directory->entryCount - directory->named;
+        ReportDamagedDirectory(path, directory->damage);
+    }
+    return UnpackEntries(file, *directory);
+}
+
 ArchiveResult ListArchive(const char *path) {
     if (path == nullptr)
         return kArchiveNotRead;
-    Archive archive = {0, path, false};
+    Archive archive = {0, path};
     int error = 0;
     if (!OpenArchiveFile(path, &archive.file, &error)) {
         ReportCannotOpen(path, error);
         return kArchiveNotRead;
     }
     Directory directory = {};
-    bool read = ReadDirectory(&archive, &directory);
-    bool allWritten = read && UnpackEntries(archive.file, directory);
+    bool read = ReadDirectory(archive, &directory);
+    bool allWritten = read && ListDirectory(archive.file, path, &directory);
     CloseFile(archive.file, &error);
+    free(directory.entries);
+    free(directory.names);
     if (!read)
         return kArchiveNotRead;
-    return archive.damaged || !allWritten ? kArchiveIncomplete : kArchiveUnpacked;
+    return directory.damaged || !allWritten ? kArchiveIncomplete : kArchiveUnpacked;
 }

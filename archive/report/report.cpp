@@ -21,15 +21,20 @@ static void NoteLostOutput(bool failed) {
     lostOutputError = LastSystemError();
 }
 
+// Once output is lost (its reader gone, a full disk), the rest of the listing is not
+// attempted: the entries are the job, and the loss is reported once at the end.
 void PrintOutput(const char *format, ...) {
+    if (outputLost)
+        return;
     va_list arguments;
     va_start(arguments, format);
     NoteLostOutput(vprintf(format, arguments) < 0);
     va_end(arguments);
 }
 
-static void FlushOutput() {
-    NoteLostOutput(fflush(stdout) != 0);
+void FlushOutput() {
+    if (!outputLost)
+        NoteLostOutput(fflush(stdout) != 0);
 }
 
 // The line is put together first and written at once: standard error is unbuffered,
@@ -67,32 +72,112 @@ bool ReportLostOutput() {
     return false;
 }
 
+// The length of the well-formed UTF-8 sequence that starts at `text`, or 0 when none does.
+// The bytes after a lead byte are looked at only while they continue the sequence, so a NUL
+// ends the look.
+static size_t Utf8SequenceLength(const unsigned char *text) {
+    unsigned char lead = text[0], low = 0x80, high = 0xBF;
+    size_t length = 4;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3;
+    else if (lead > 0xF4 || lead < 0xF0)
+        return 0;
+    // No overlong forms, no surrogates, nothing past U+10FFFF.
+    if (lead == 0xE0)
+        low = 0xA0;
+    else if (lead == 0xED)
+        high = 0x9F;
+    else if (lead == 0xF0)
+        low = 0x90;
+    else if (lead == 0xF4)
+        high = 0x8F;
+    if (text[1] < low || text[1] > high)
+        return 0;
+    for (size_t i = 2; i < length; ++i)
+        if (text[i] < 0x80 || text[i] > 0xBF)
+            return 0;
+    return length;
+}
+
+// The text is taken a unit at a time: a well-formed UTF-8 sequence, or else one byte.
+void ShowText(const char *text, TextStyle style, char *shown, size_t size) {
+    const unsigned char *unit = reinterpret_cast<const unsigned char *>(text);
+    size_t used = 0;
+    while (*unit != '\0') {
+        size_t length = Utf8SequenceLength(unit);
+        bool control = length == 0 ? *unit < 0x20 || (*unit >= 0x7F && *unit <= 0x9F)
+                                   : unit[0] == 0xC2 && unit[1] <= 0x9F;
+        length = length == 0 ? 1 : length;
+        size_t width = control && style == kShownInReport ? 4 * length : length;
+        if (used + width >= size)
+            break;
+        for (size_t i = 0; i < length; ++i) {
+            if (!control)
+                shown[used++] = static_cast<char>(unit[i]);
+            else if (style == kShownInListing)
+                shown[used++] = '?';
+            else
+                used += static_cast<size_t>(snprintf(shown + used, 5, "\\x%02X", unit[i]));
+        }
+        unit += length;
+    }
+    shown[used] = '\0';
+}
+
+// A path as a report shows it; the line it goes into cuts it further when it must.
+struct ShownPath {
+    char text[8192];
+};
+
+static ShownPath ShowPath(const char *path) {
+    ShownPath shown;
+    ShowText(path, kShownInReport, shown.text, sizeof shown.text);
+    return shown;
+}
+
 void ReportCannotOpen(const char *path, int error) {
-    ReportProblem("cannot open \"%s\": %s", PrintableText(path).c_str(), DescribeFileError(error));
+    ReportProblem("cannot open \"%s\": %s", ShowPath(path).text, DescribeFileError(error));
 }
 
 void ReportCannotRead(const char *path, int error) {
-    ReportProblem("cannot read \"%s\": %s", PrintableText(path).c_str(), DescribeFileError(error));
+    ReportProblem("cannot read \"%s\": %s", ShowPath(path).text, DescribeFileError(error));
 }
 
 void ReportOutOfMemory() {
     ReportProblem("out of memory reading the directory");
 }
 
-void ReportMissingBytes(const char *path, const char *table, int64_t start, size_t needed,
-                        size_t got) {
-    long long last = static_cast<long long>(start + static_cast<int64_t>(needed)) - 1;
-    ReportProblem("\"%s\": damaged directory: %s needs bytes %lld to %lld; bytes %lld to %lld are "
-                  "missing",
-                  PrintableText(path).c_str(), table, static_cast<long long>(start), last,
-                  static_cast<long long>(start + static_cast<int64_t>(got)), last);
+// What is wrong with the directory, as the middle of its report line.
+static void DescribeDamage(const DirectoryDamage &damage, char *what, size_t size) {
+    if (damage.table == nullptr) {
+        snprintf(what, size,
+                 "the last entry's offset %ld and size %ld give no valid name table "
+                 "position",
+                 static_cast<long>(damage.lastEntry.offset),
+                 static_cast<long>(damage.lastEntry.size));
+        return;
+    }
+    long long start = damage.start, last = start + static_cast<long long>(damage.needed) - 1;
+    snprintf(what, size, "%s needs bytes %lld to %lld; bytes %lld to %lld are missing",
+             damage.table, start, last, start + static_cast<long long>(damage.got), last);
 }
 
-void ReportNoNameTable(const char *path, const DirectoryEntry &lastEntry) {
-    ReportProblem("\"%s\": damaged directory: the last entry's offset %ld and size %ld give "
-                  "no valid name table position; no names read",
-                  PrintableText(path).c_str(), static_cast<long>(lastEntry.offset),
-                  static_cast<long>(lastEntry.size));
+// Entries without a name are not written, and get no line each: a file that is not an
+// archive at all would otherwise fill the screen with them.
+void ReportDamagedDirectory(const char *path, const DirectoryDamage &damage) {
+    char what[256];
+    DescribeDamage(damage, what, sizeof what);
+    if (damage.nameless == 0) {
+        ReportProblem("\"%s\": damaged directory: %s", ShowPath(path).text, what);
+        return;
+    }
+    bool one = damage.nameless == 1;
+    ReportProblem("\"%s\": damaged directory: %s; %lu %s no name (not a Vorn archive, or cut "
+                  "short)",
+                  ShowPath(path).text, what, static_cast<unsigned long>(damage.nameless),
+                  one ? "entry has" : "entries have");
 }
 
 // The cause of an entry not written in full, as the end of its report line.
@@ -134,21 +219,12 @@ static void DescribeEntryOutcome(const ExtractOutcome &outcome, const DirectoryE
 
 void ReportEntry(unsigned number, const char *name, const DirectoryEntry &entry,
                  const ExtractOutcome &outcome) {
-    char cause[256];
+    char cause[256], shown[4 * kNameRecordBytes + 1];
     DescribeEntryOutcome(outcome, entry, cause, sizeof cause);
-    ReportProblem("entry %u \"%s\": %s", number, PrintableText(name).c_str(), cause);
-}
-
-std::string PrintableText(const char *text) {
-    std::string shown;
-    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p; ++p) {
-        if (*p < 0x20 || *p == 0x7F) {
-            char escaped[5];
-            snprintf(escaped, sizeof escaped, "\\x%02X", *p);
-            shown += escaped;
-        } else {
-            shown += static_cast<char>(*p);
-        }
-    }
-    return shown;
+    ShowText(name, kShownInReport, shown, sizeof shown);
+    if (outcome.leftBehind == nullptr)
+        ReportProblem("entry %u \"%s\": %s", number, shown, cause);
+    else
+        ReportProblem("entry %u \"%s\": %s; the temporary file \"%s\" is left behind", number,
+                      shown, cause, outcome.leftBehind);
 }

@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 #include "archive/extract/extract.h"
 #include "archive/format/format.h"
@@ -12,31 +11,53 @@
 // --- Standard output ---
 
 // Prints to standard output. A failed write is noted, with its reason, for
-// ReportLostOutput; the program goes on.
+// ReportLostOutput; from then on nothing more is written there, and the program goes on.
 void PrintOutput(const char *format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;
 
+// Flushes standard output, noting a failure as PrintOutput does.
+void FlushOutput();
+
 // Flushes standard output. False, after one report line, when any of it was lost.
 bool ReportLostOutput();
+
+// --- Names and paths as they are shown ---
+
+// The listing shows each byte of a control as '?', which keeps its column's width; a report
+// shows it as \xHH, so that the exact bytes can be told.
+enum TextStyle { kShownInListing, kShownInReport };
+
+// Writes `text` to `shown` (cut to fit its `size` bytes) so that no control reaches a
+// terminal: C0 controls (0x01-0x1F), DEL (0x7F), and C1 controls (0x80-0x9F) as single bytes
+// or in UTF-8 (U+0080-U+009F). Every other well-formed UTF-8 sequence, and every other byte,
+// shows as it stands.
+void ShowText(const char *text, TextStyle style, char *shown, size_t size);
 
 // --- The archive ---
 
 void ReportCannotOpen(const char *path, int error);
 void ReportCannotRead(const char *path, int error);
 void ReportOutOfMemory();
-// A directory table that the archive ends inside of: which of its bytes are missing.
-void ReportMissingBytes(const char *path, const char *table, int64_t start, size_t needed,
-                        size_t got);
-void ReportNoNameTable(const char *path, const DirectoryEntry &lastEntry);
+
+// What a damaged directory lacks: a table that the archive ends inside of, or a last entry
+// that gives no valid position for the name table.
+struct DirectoryDamage {
+    const char *table; // "the entry count", "the entry table", "the name table", or nullptr
+    int64_t start;     // where the table starts,
+    size_t needed;     // how many bytes it takes,
+    size_t got;        // and how many of them the archive holds
+    DirectoryEntry lastEntry;
+    size_t nameless; // entries left without a name
+};
+
+// The archive's one line about its damage, with how many entries it leaves without a name.
+void ReportDamagedDirectory(const char *path, const DirectoryDamage &damage);
 
 // --- The entries ---
 
 // One line for an entry that was not written in full, saying why.
 void ReportEntry(unsigned number, const char *name, const DirectoryEntry &entry,
                  const ExtractOutcome &outcome);
-
-// The text with control bytes shown as \xHH, so a report stays on one line.
-std::string PrintableText(const char *text);

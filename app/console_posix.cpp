@@ -1,11 +1,19 @@
-// The closing pause on POSIX. The shell has no "pause" command, so this does what it does
-// on Windows: a prompt, then one key from a terminal, or one byte from any other input.
+// The console on POSIX: signals that would end the program in the middle of its work, and
+// the closing pause. The shell has no "pause" command, so the program prints the prompt
+// itself and waits for one key, but only for a person at the terminal.
 #include <csignal>
-#include <cstdio>
 #include <termios.h>
 #include <unistd.h>
 
-#include "app/pause.h"
+#include "app/console.h"
+#include "archive/report/report.h"
+
+// SIGPIPE would end the unpacking when the reader of the listing goes (`| head`), SIGXFSZ
+// when an entry meets a file-size limit; ignored, each is a failed write, reported.
+void PrepareProcess() {
+    signal(SIGPIPE, SIG_IGN);
+    signal(SIGXFSZ, SIG_IGN);
+}
 
 // Reads one byte; the end of input, or an error, ends the wait at once.
 static void WaitForByte(int fd) {
@@ -61,13 +69,17 @@ static void WaitForKey(int fd) {
     RestoreSignals(previous);
 }
 
+// A person is there when both ends of the console are a terminal and the program owns it (is
+// in its foreground). Anything else is a script, a pipe or a background job: nothing is read
+// from its input, and nothing waits.
+static bool PersonAtTerminal() {
+    return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO) && tcgetpgrp(STDIN_FILENO) == getpgrp();
+}
+
 void Pause() {
-    printf("Press any key to continue . . . ");
-    fflush(stdout);
-    if (isatty(STDIN_FILENO))
+    PrintOutput("Press any key to continue . . . ");
+    FlushOutput();
+    if (PersonAtTerminal())
         WaitForKey(STDIN_FILENO);
-    else
-        WaitForByte(STDIN_FILENO);
-    printf("\n");
-    fflush(stdout);
+    PrintOutput("\n");
 }

@@ -1,4 +1,0 @@
-// The closing pause: the console stays open until the user presses a key.
-#pragma once
-
-void Pause();
