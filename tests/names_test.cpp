@@ -18,9 +18,9 @@ TEST(EntryNames, PathsAndControlBytesAreRefusedEverywhere) {
 }
 
 TEST(EntryNames, OrdinaryNamesAreAccepted) {
-    const char *safe[] = {"readme.txt", "..a",      "a b",       ".hidden", "fourteen-chars",
-                          "\xE9t\xE9",  "x\x7F",    "COM0",      "COM10",   "LPT",
-                          "console",    "CONX.txt", "nul-device"};
+    const char *safe[] = {"readme.txt", "..a",      "a b",        ".hidden",     "fourteen-chars",
+                          "\xE9t\xE9",  "x\x7F",    "COM0",       "COM10",       "LPT",
+                          "console",    "CONX.txt", "nul-device", "COM\xC2\xB4", "LPT\xC3\xB9"};
     for (const char *name : safe) {
         EXPECT_FALSE(Refused(name, false)) << name;
         EXPECT_FALSE(Refused(name, true)) << name;
@@ -28,9 +28,10 @@ TEST(EntryNames, OrdinaryNamesAreAccepted) {
 }
 
 TEST(EntryNames, WindowsDeviceNamesAreRefusedOnlyUnderWindowsRules) {
-    const char *devices[] = {"CON",  "con",     "Con.txt",   "NUL ",      "nul .txt",  "PRN",
-                             "AUX",  "conin$",  "CONOUT$.x", "COM1",      "com9.log",  "LPT1",
-                             "lpt9", "COM\xB9", "LPT\xB2",   "com\xB3.a", "AUX.tar.gz"};
+    const char *devices[] = {"CON",       "con",        "Con.txt",     "NUL ",         "nul .txt",
+                             "PRN",       "AUX",        "conin$",      "CONOUT$.x",    "COM1",
+                             "com9.log",  "LPT1",       "lpt9",        "COM\xB9",      "LPT\xB2",
+                             "com\xB3.a", "AUX.tar.gz", "COM\xC2\xB9", "lpt\xC2\xB3.x"};
     for (const char *name : devices) {
         EXPECT_TRUE(Refused(name, true)) << name;
         EXPECT_FALSE(Refused(name, false)) << name;

@@ -95,14 +95,24 @@ std::vector<std::string> ProgramCommand(const std::vector<std::string> &args) {
     return command;
 }
 
-static void ApplyLimits(const RunOptions &options) {
+std::string FailCallsLibrary() {
+    return VORN_FAIL_CALLS_LIBRARY;
+}
+
+// Limits, signals and environment as the options ask; SIGXFSZ as a shell leaves it, so that
+// the program has to deal with a file-size limit itself.
+static void PrepareChild(const RunOptions &options) {
+    signal(SIGXFSZ, SIG_DFL);
+    if (options.ignoredSignal != 0)
+        signal(options.ignoredSignal, SIG_IGN);
+    for (const std::string &setting : options.environment)
+        putenv(const_cast<char *>(setting.c_str()));
     if (options.addressSpaceBytes > 0) {
         rlimit limit = {static_cast<rlim_t>(options.addressSpaceBytes),
                         static_cast<rlim_t>(options.addressSpaceBytes)};
         setrlimit(RLIMIT_AS, &limit);
     }
     if (options.fileSizeBytes > 0) {
-        signal(SIGXFSZ, SIG_IGN);
         rlimit limit = {static_cast<rlim_t>(options.fileSizeBytes),
                         static_cast<rlim_t>(options.fileSizeBytes)};
         setrlimit(RLIMIT_FSIZE, &limit);
@@ -138,8 +148,17 @@ void ExecCommand(const std::vector<std::string> &command) {
                                   const std::string &outPath, const std::string &errPath,
                                   const RunOptions &options) {
     int in = OpenInput(options);
-    int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    // Both streams into one file append, each at its end: Wine writes at positions it keeps
+    // for each handle, and would write one stream over the other.
+    int out = open(outPath.c_str(),
+                   O_WRONLY | O_CREAT | O_TRUNC | (options.errorsWithOutput ? O_APPEND : 0), 0600);
+    int err =
+        options.errorsWithOutput ? out : open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int ends[2];
+    if (options.outputReaderGone && pipe(ends) == 0) {
+        close(ends[0]);
+        out = ends[1];
+    }
     if (in < 0 || out < 0 || err < 0 || chdir(cwd.c_str()) != 0)
         _exit(127);
     dup2(in, 0);
@@ -147,7 +166,7 @@ void ExecCommand(const std::vector<std::string> &command) {
     dup2(err, 2);
     if (options.outputClosed)
         close(1);
-    ApplyLimits(options);
+    PrepareChild(options);
     ExecCommand(command);
 }
 
@@ -169,10 +188,11 @@ static std::string WithoutCarriageReturns(std::string text) {
 RunResult RunProgram(const std::vector<std::string> &args, const std::string &cwd,
                      const RunOptions &options) {
     ScratchFolder capture = MakeScratchFolder();
-    bool captured = options.outputPath.empty() && !options.outputClosed;
-    std::string outPath = captured               ? capture.path + "/stdout"
-                          : options.outputClosed ? "/dev/null"
-                                                 : options.outputPath;
+    bool captured =
+        options.outputPath.empty() && !options.outputClosed && !options.outputReaderGone;
+    std::string outPath = captured                     ? capture.path + "/stdout"
+                          : options.outputPath.empty() ? "/dev/null"
+                                                       : options.outputPath;
     std::string errPath = capture.path + "/stderr", memoryPath = capture.path + "/memory";
     std::vector<std::string> command = ProgramCommand(args);
     // The kernel's own figure for a forked child would count the pages it shared with this
@@ -186,8 +206,9 @@ RunResult RunProgram(const std::vector<std::string> &args, const std::string &cw
     waitpid(child, &waitStatus, 0);
     RunResult result;
     result.status = WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
+    result.signal = WIFSIGNALED(waitStatus) ? WTERMSIG(waitStatus) : 0;
     result.out = captured ? ReadFile(outPath) : "";
-    result.err = ReadFile(errPath);
+    result.err = options.errorsWithOutput ? "" : ReadFile(errPath);
     if (options.measureMemory) {
         // The figure is the last line; a line about a non-zero exit status may come first.
         std::string memory = ReadFile(memoryPath);
@@ -197,8 +218,9 @@ RunResult RunProgram(const std::vector<std::string> &args, const std::string &cw
     }
     RemoveTree(capture.path);
     // The program prints its banner before anything else: without it, it never ran (the
-    // launcher or the program could not be started). The case fails here, with the reason.
-    if (result.out.empty() && (captured || result.status == 127))
+    // launcher or the program could not be started), unless a signal ended it before its
+    // output was written. The case fails here, with the reason.
+    if (result.out.empty() && ((captured && result.signal == 0) || result.status == 127))
         throw std::runtime_error("could not start " + Joined(command) + " (exit status " +
                                  std::to_string(result.status) + "): " + result.err.substr(0, 500));
     if (TestingWindowsProgram()) {

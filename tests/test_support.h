@@ -20,16 +20,21 @@ std::vector<std::string> ListFolder(const std::string &path);
 // How the program is run; by default with standard input from /dev/null and its output
 // captured.
 struct RunOptions {
-    long addressSpaceBytes = 0; // RLIMIT_AS, 0 for none
-    long fileSizeBytes = 0;     // RLIMIT_FSIZE with SIGXFSZ ignored, 0 for none
-    std::string pipedInput;     // when not empty, standard input is a pipe carrying these bytes
-    std::string outputPath;     // when not empty, standard output goes there, not captured
-    bool outputClosed = false;  // standard output closed
-    bool measureMemory = false; // run under GNU time for the program's own peak memory
+    long addressSpaceBytes = 0;    // RLIMIT_AS, 0 for none
+    long fileSizeBytes = 0;        // RLIMIT_FSIZE (SIGXFSZ left at its default), 0 for none
+    std::string pipedInput;        // when not empty, standard input is a pipe carrying these bytes
+    std::string outputPath;        // when not empty, standard output goes there, not captured
+    bool outputClosed = false;     // standard output closed
+    bool outputReaderGone = false; // standard output a pipe whose reader has gone
+    bool errorsWithOutput = false; // standard error captured in standard output, in order
+    bool measureMemory = false;    // run under GNU time for the program's own peak memory
+    int ignoredSignal = 0;         // a signal the program is started with ignored
+    std::vector<std::string> environment; // NAME=value set for the program
 };
 
 struct RunResult {
     int status = -1; // exit status, or -1 when the program did not exit normally
+    int signal = 0;  // the signal that ended it, if one did
     std::string out; // standard output, "\r\n" read as "\n"
     std::string err;
     long peakMemoryKiB = 0; // the largest resident set the program reached, when measured
@@ -47,6 +52,10 @@ std::vector<std::string> ProgramCommand(const std::vector<std::string> &args);
 // In a forked child: becomes `command` (found on the PATH), or exits with 127 after saying
 // on standard error why it could not start.
 [[noreturn]] void ExecCommand(const std::vector<std::string> &command);
+
+// The library that counts the program's file calls and fails chosen ones (fail_calls.cpp),
+// for LD_PRELOAD.
+std::string FailCallsLibrary();
 
 // True when the program under test is the Windows build.
 bool TestingWindowsProgram();

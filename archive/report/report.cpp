@@ -37,9 +37,9 @@ void FlushOutput() {
         NoteLostOutput(fflush(stdout) != 0);
 }
 
-// The line is put together first and written at once: standard error is unbuffered,
-// and one write keeps a line whole. Standard output is flushed first, so both streams
-// read in order on one terminal.
+// The line is put together first and written at once, so that one write keeps it whole, and
+// flushed: the Windows C runtime buffers standard error when it is a file. Standard output is
+// flushed first, so both streams read in order on one terminal or in one file.
 static void ReportProblem(const char *format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))
@@ -60,6 +60,7 @@ static void ReportProblem(const char *format, ...) {
     line[length++] = '\n';
     FlushOutput();
     fwrite(line, 1, length, stderr);
+    fflush(stderr);
 }
 
 bool ReportLostOutput() {

@@ -1,0 +1,157 @@
+// Preloaded into the Linux program (LD_PRELOAD) by the tests: counts the program's file calls,
+// makes chosen ones fail, and can raise a signal in the middle of an entry, so that what stands
+// on disk can be checked after every way a run can break. Set by the environment:
+//   VORN_CALL_LOG=path     each counted call is logged there as "<number> <call>", and a call
+//                          made to fail as "<number> <call> failed"
+//   VORN_FAIL_CALLS=N,M    the calls with these numbers fail with EIO (a close still closes)
+//   VORN_NO_TMPFILE=1      open(O_TMPFILE) is refused, as by a file system without it
+//   VORN_NO_KERNEL_COPY=1  copy_file_range and sendfile are refused, as by an old kernel
+//   VORN_RAISE=SIGNAL      the signal is raised just before the first write of entry data
+// Standard input, output and error are not counted: their writes go through the C library.
+#include <cerrno>
+#include <csignal>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/sendfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+template <typename Function> Function Next(const char *name) {
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+
+int logFile = -1;
+long calls = 0;
+char failing[256]; // ",N,M,"
+bool noTmpfile = false, noKernelCopy = false;
+int raiseSignal = 0;
+
+__attribute__((constructor)) void ReadSettings() {
+    const char *log = getenv("VORN_CALL_LOG"), *fail = getenv("VORN_FAIL_CALLS");
+    if (log != nullptr)
+        logFile = Next<int (*)(const char *, int, ...)>("open")(
+            log, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    snprintf(failing, sizeof failing, ",%s,", fail != nullptr ? fail : "");
+    noTmpfile = getenv("VORN_NO_TMPFILE") != nullptr;
+    noKernelCopy = getenv("VORN_NO_KERNEL_COPY") != nullptr;
+    const char *signal = getenv("VORN_RAISE");
+    raiseSignal = signal != nullptr ? atoi(signal) : 0;
+}
+
+// Counts the call; true, with errno set, when it is one to fail.
+bool Fails(const char *call) {
+    char number[32], line[64];
+    snprintf(number, sizeof number, ",%ld,", ++calls);
+    bool fails = strstr(failing, number) != nullptr;
+    int length = snprintf(line, sizeof line, "%ld %s%s\n", calls, call, fails ? " failed" : "");
+    if (logFile >= 0)
+        Next<ssize_t (*)(int, const void *, size_t)>("write")(logFile, line,
+                                                              static_cast<size_t>(length));
+    errno = EIO;
+    return fails;
+}
+
+void RaiseOnceAtData() {
+    static bool raised = false;
+    if (raiseSignal != 0 && !raised) {
+        raised = true;
+        raise(raiseSignal);
+    }
+}
+
+} // namespace
+
+extern "C" {
+
+int open(const char *path, int flags, ...) {
+    va_list arguments;
+    va_start(arguments, flags);
+    mode_t mode = (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE
+                      ? static_cast<mode_t>(va_arg(arguments, int))
+                      : 0;
+    va_end(arguments);
+    bool unnamed = (flags & O_TMPFILE) == O_TMPFILE;
+    if (unnamed && noTmpfile) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    if (Fails(unnamed ? "open-unnamed" : "open"))
+        return -1;
+    return Next<int (*)(const char *, int, ...)>("open")(path, flags, mode);
+}
+
+ssize_t pread(int fd, void *buffer, size_t length, off_t position) {
+    if (Fails("pread"))
+        return -1;
+    return Next<ssize_t (*)(int, void *, size_t, off_t)>("pread")(fd, buffer, length, position);
+}
+
+ssize_t write(int fd, const void *data, size_t length) {
+    if (fd > 2) {
+        RaiseOnceAtData();
+        if (Fails("write"))
+            return -1;
+    }
+    return Next<ssize_t (*)(int, const void *, size_t)>("write")(fd, data, length);
+}
+
+int close(int fd) {
+    bool fails = fd > 2 && Fails("close");
+    int closed = Next<int (*)(int)>("close")(fd);
+    if (fails)
+        errno = EIO;
+    return fails ? -1 : closed;
+}
+
+ssize_t copy_file_range(int in, loff_t *inAt, int out, loff_t *outAt, size_t length,
+                        unsigned flags) {
+    if (noKernelCopy) {
+        errno = ENOSYS;
+        return -1;
+    }
+    RaiseOnceAtData();
+    if (Fails("copy_file_range"))
+        return -1;
+    return Next<ssize_t (*)(int, loff_t *, int, loff_t *, size_t, unsigned)>("copy_file_range")(
+        in, inAt, out, outAt, length, flags);
+}
+
+ssize_t sendfile(int out, int in, off_t *inAt, size_t length) {
+    if (noKernelCopy) {
+        errno = ENOSYS;
+        return -1;
+    }
+    RaiseOnceAtData();
+    if (Fails("sendfile"))
+        return -1;
+    return Next<ssize_t (*)(int, int, off_t *, size_t)>("sendfile")(out, in, inAt, length);
+}
+
+int rename(const char *from, const char *to) {
+    return Fails("rename") ? -1 : Next<int (*)(const char *, const char *)>("rename")(from, to);
+}
+
+int unlink(const char *name) {
+    return Fails("unlink") ? -1 : Next<int (*)(const char *)>("unlink")(name);
+}
+
+int linkat(int fromFolder, const char *from, int toFolder, const char *to, int flags) {
+    if (Fails("linkat"))
+        return -1;
+    return Next<int (*)(int, const char *, int, const char *, int)>("linkat")(fromFolder, from,
+                                                                              toFolder, to, flags);
+}
+
+int mknod(const char *name, mode_t mode, dev_t device) {
+    if (Fails("mknod"))
+        return -1;
+    return Next<int (*)(const char *, mode_t, dev_t)>("mknod")(name, mode, device);
+}
+
+} // extern "C"
