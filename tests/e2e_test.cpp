@@ -161,6 +161,33 @@ TEST_F(ProgramTest, WithoutAReadableArchiveTheUsageLineFollowsTheBanner) {
     }
 }
 
+// Whatever the address space left for the largest directory, the program answers: the
+// directory fits (the tables are cut here, so nothing is written), or "out of memory". It
+// never aborts, not even where an allocation by the C++ runtime once threw.
+TEST_F(ProgramTest, EveryShortageOfMemoryIsAnsweredNotACrash) {
+    if (TestingWindowsProgram() || TestingSanitizedProgram())
+        GTEST_SKIP() << "an address-space limit is set through Linux's setrlimit";
+    WriteFile(root_.path + "/in/archive.vorn", BuildArchive({}));
+    long startUp = StartUpAddressSpace(work_, "../in/archive.vorn");
+    WriteFile(root_.path + "/in/archive.vorn", EncodeEntryCount(65535));
+    for (long limit = startUp - (64 << 10); limit < startUp + (2 << 20); limit += 8 << 10) {
+        RunOptions options;
+        options.addressSpaceBytes = limit;
+        RunResult result;
+        try {
+            result = RunProgram({"../in/archive.vorn"}, work_, options);
+        } catch (const std::runtime_error &) {
+            continue; // too little to start at all
+        }
+        bool answered =
+            result.status == 1 ||
+            (result.status == 2 && result.err == "VornReader: out of memory reading the "
+                                                 "directory\n");
+        EXPECT_TRUE(answered) << (limit >> 10) << " KiB: status " << result.status << ", signal "
+                              << result.signal << ": " << result.err;
+    }
+}
+
 TEST_F(ProgramTest, AReportTooLongForItsLineIsCutNotOverrun) {
     RunResult result = RunProgram({std::string(9000, 'p')}, work_);
     EXPECT_EQ(result.err.rfind("VornReader: cannot open \"ppp", 0), 0u);

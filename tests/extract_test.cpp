@@ -54,25 +54,33 @@ static std::string PatternedBytes(size_t size) {
     return data;
 }
 
+// Small entries are written from the window, which starts small and grows while entries
+// run on; large ones are moved by the system. Each entry holds exactly its bytes, whatever
+// came before it.
 TEST_F(ExtractEntryTest, EntriesInAnyOrderAroundTheWindowAndLargerThanIt) {
     const int32_t window = 1 << 20;
     std::string data = PatternedBytes(5 * window / 2);
     OpenArchive(data);
-    struct {
-        const char *name;
+    struct Entry {
+        std::string name;
         int32_t offset, size;
-    } entries[] = {
+    };
+    std::vector<Entry> entries = {
         {"first", 10, 1000},            // fills the window from 10
         {"inside", 5000, 3000},         // served from it
         {"awkward", 0, 270},            // before it: read anew
-        {"straddles", window - 5, 100}, // runs past its end: read anew
-        {"whole-window", 1, window},
-        {"blocks", 7, window + 12345}, // copied in blocks through the window's buffer
-        {"after-blocks", 20, 30},      // so the window must be read anew
+        {"straddles", window - 5, 100}, // elsewhere: read anew
+        {"whole-window", 1, window},    // large: moved by the system
+        {"larger", 7, window + 12345},
+        {"after-large", 20, 30},
         {"last-byte", 5 * window / 2 - 1, 1},
     };
-    for (const auto &entry : entries) {
-        ExtractOutcome outcome = Extract(entry.name, entry.offset, entry.size);
+    // Entries just under the size the system moves, one after another: each read into the
+    // window is twice the last, and entries keep meeting its end.
+    for (int32_t i = 0; i < 40; ++i)
+        entries.push_back({"run" + std::to_string(i), 3 + i * 60001, 60001});
+    for (const Entry &entry : entries) {
+        ExtractOutcome outcome = Extract(entry.name.c_str(), entry.offset, entry.size);
         EXPECT_EQ(outcome.result, kEntryWritten) << entry.name;
         EXPECT_EQ(outcome.bytesWritten, entry.size) << entry.name;
         EXPECT_TRUE(ReadFile(entry.name) == data.substr(entry.offset, entry.size)) << entry.name;
