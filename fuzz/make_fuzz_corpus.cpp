@@ -1,4 +1,6 @@
-// Writes the fuzzer's seed corpus, fuzz/corpus/: small valid and damaged archives.
+// Writes the fuzzers' seed corpora: small valid and damaged archives for the file-writing
+// target (fuzz/corpus/), and the same archives under a few set-ups of the in-memory target's
+// system (fuzz/corpus-memory/, laid out as fuzz_memory.cpp says).
 #include <cstdio>
 #include <string>
 #include <sys/stat.h>
@@ -14,8 +16,14 @@ static std::vector<std::pair<std::string, std::string>> Seeds() {
     std::string lastFirst = EncodeEntryCount(2) + EncodeDirectoryEntry(0, 56, 6) +
                             EncodeDirectoryEntry(0, 26, 0) + EncodeNameRecord("high") +
                             EncodeNameRecord("low") + "HIGHER";
+    // Small entries one after another, then a larger one the window may already hold.
+    std::vector<TestEntry> run;
+    for (int i = 0; i < 10; ++i)
+        run.push_back({"r" + std::to_string(i), std::string(30, static_cast<char>('a' + i))});
+    run.push_back({"larger", std::string(70, 'L')});
     return {
         {"empty", ""},
+        {"small-run", BuildArchive(run)},
         {"one-byte", "\x01"},
         {"no-entries", EncodeEntryCount(0) + "trailing"},
         {"one-entry", BuildArchive({{"one", "1"}})},
@@ -37,6 +45,8 @@ static std::vector<std::pair<std::string, std::string>> Seeds() {
                                     {"a\\b", "4"},
                                     {"c:x", "5"},
                                     {"CON", "6"},
+                                    {"LPT\xB3", "8"},
+                                    {"com\xC2\xB9.x", "9"},
                                     {"ok", "7"}})},
         {"unterminated-name", EncodeEntryCount(1) + EncodeDirectoryEntry(0, 14, 1) + "Z" +
                                   EncodeNameRecord("fifteen-chars-x") + "MORE"},
@@ -44,13 +54,29 @@ static std::vector<std::pair<std::string, std::string>> Seeds() {
     };
 }
 
+// The in-memory target's four bytes before the archive.
+static const struct {
+    const char *name;
+    char setUp[4];
+} kSystems[] = {
+    {"plain", {0, 0, 0, 0}},
+    {"windows", {1, 0, 0, 0}},
+    {"replacing", {6, '\xFF', 0, 0}},          // every name stands already; unnamed files, copies
+    {"folders-failing", {0, '\xFF', 0x55, 9}}, // some names are folders; the ninth call fails
+};
+
 int main(int argc, char **argv) {
-    if (argc != 2) {
-        fprintf(stderr, "usage: make_fuzz_corpus <folder>\n");
+    if (argc != 3) {
+        fprintf(stderr, "usage: make_fuzz_corpus <folder> <in-memory folder>\n");
         return 2;
     }
-    mkdir(argv[1], 0755); // or it is there already
-    for (const auto &seed : Seeds())
+    mkdir(argv[1], 0755); // or they are there already
+    mkdir(argv[2], 0755);
+    for (const auto &seed : Seeds()) {
         WriteFile(std::string(argv[1]) + "/" + seed.first + ".vorn", seed.second);
+        for (const auto &system : kSystems)
+            WriteFile(std::string(argv[2]) + "/" + seed.first + "-" + system.name,
+                      std::string(system.setUp, 4) + seed.second);
+    }
     return 0;
 }

@@ -10,11 +10,13 @@
 // entry's offset on, which then serves the entries after it as well, one read for many small
 // ones. A larger entry is moved by the system where it can, else copied through the buffer in
 // blocks.
-enum : size_t {
-    kBufferBytes = 1 << 20,
-    kFirstReadBytes = 8 << 10,
-    kKernelCopyBytes = 64 << 10,
-};
+// The in-memory fuzz target builds them smaller (VORN_SMALL_BUFFERS), so that its small
+// archives take every path through them.
+#if defined(VORN_SMALL_BUFFERS)
+enum : size_t { kBufferBytes = 256, kFirstReadBytes = 16, kKernelCopyBytes = 64 };
+#else
+enum : size_t { kBufferBytes = 1 << 20, kFirstReadBytes = 8 << 10, kKernelCopyBytes = 64 << 10 };
+#endif
 static unsigned char buffer[kBufferBytes];
 
 ArchiveReader StartReading(FileHandle archive) {

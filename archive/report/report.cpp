@@ -115,12 +115,17 @@ void ShowText(const char *text, TextStyle style, char *shown, size_t size) {
         if (used + width >= size)
             break;
         for (size_t i = 0; i < length; ++i) {
-            if (!control)
+            if (!control) {
                 shown[used++] = static_cast<char>(unit[i]);
-            else if (style == kShownInListing)
+            } else if (style == kShownInListing) {
                 shown[used++] = '?';
-            else
-                used += static_cast<size_t>(snprintf(shown + used, 5, "\\x%02X", unit[i]));
+            } else {
+                static const char kHexDigits[] = "0123456789ABCDEF";
+                shown[used++] = '\\';
+                shown[used++] = 'x';
+                shown[used++] = kHexDigits[unit[i] >> 4];
+                shown[used++] = kHexDigits[unit[i] & 0xF];
+            }
         }
         unit += length;
     }

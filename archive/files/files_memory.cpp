@@ -1,0 +1,245 @@
+// The file calls in memory, for the in-memory fuzz target: files are nodes of bytes, the
+// folder maps names to nodes, handles open nodes, and the chosen call fails with EIO.
+#include "archive/files/files_memory.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "archive/files/files.h"
+
+namespace {
+
+const FileHandle kArchiveHandle = 1, kFirstFileHandle = 2;
+
+const uint8_t *archiveBytes = nullptr;
+size_t archiveSize = 0;
+MemorySystem run;
+std::vector<MemoryNode> nodes;
+std::map<std::string, size_t> names; // the folder: name to node
+std::vector<size_t> handles;         // an open file's node, by handle - kFirstFileHandle
+unsigned calls = 0;
+MemoryCall failed = kNoCall;
+bool entriesBegan = false, failedAfterEntries = false;
+int takenNamesLeft = 0;
+const char *guarded = nullptr;
+std::string unguarded;
+
+// Counts the call; true, with *error set, when it is the one to fail.
+bool Fails(MemoryCall call, int *error) {
+    if (++calls != run.failingCall)
+        return false;
+    failed = call;
+    failedAfterEntries = entriesBegan;
+    *error = EIO;
+    return true;
+}
+
+size_t NewNode() {
+    nodes.push_back(MemoryNode{false, std::string()});
+    return nodes.size() - 1;
+}
+
+FileHandle Open(size_t node) {
+    handles.push_back(node);
+    return kFirstFileHandle + static_cast<FileHandle>(handles.size() - 1);
+}
+
+MemoryNode &NodeOf(FileHandle file) {
+    return nodes[handles[static_cast<size_t>(file - kFirstFileHandle)]];
+}
+
+// A temporary name is longer than any entry's.
+bool IsTemporary(const char *name) {
+    return strlen(name) > 15 && strncmp(name, ".VornReader-", 12) == 0;
+}
+
+// A temporary file must be guarded from the moment it has a name.
+void Named(const char *name) {
+    if (IsTemporary(name) && (guarded == nullptr || strcmp(guarded, name) != 0))
+        unguarded = name;
+}
+
+// Something stands under the name: a file or folder, or another run's temporary file.
+bool Exists(const char *name, int *error) {
+    bool taken = takenNamesLeft > 0 && IsTemporary(name);
+    takenNamesLeft -= taken ? 1 : 0;
+    if (!taken && names.count(name) == 0)
+        return false;
+    *error = EEXIST;
+    return true;
+}
+
+} // namespace
+
+void StartMemoryRun(const uint8_t *archive, size_t size, const MemorySystem &setUp) {
+    archiveBytes = archive;
+    archiveSize = size;
+    run = setUp;
+    nodes.clear();
+    names.clear();
+    handles.clear();
+    for (const auto &standing : setUp.folder) {
+        nodes.push_back(standing.second);
+        names[standing.first] = nodes.size() - 1;
+    }
+    calls = 0;
+    failed = kNoCall;
+    entriesBegan = failedAfterEntries = false;
+    takenNamesLeft = setUp.temporaryNamesTaken ? 100 : 0;
+    guarded = nullptr;
+    unguarded.clear();
+}
+
+std::map<std::string, MemoryNode> MemoryFolder() {
+    std::map<std::string, MemoryNode> folder;
+    for (const auto &name : names)
+        folder[name.first] = nodes[name.second];
+    return folder;
+}
+
+void EndMemoryRun() {
+    std::vector<MemoryNode>().swap(nodes);
+    names.clear();
+    std::vector<size_t>().swap(handles);
+    run.folder.clear();
+    unguarded.clear();
+    unguarded.shrink_to_fit();
+}
+
+MemoryCall FailedMemoryCall() {
+    return failed;
+}
+
+bool FailedAfterEntriesBegan() {
+    return failedAfterEntries;
+}
+
+const std::string &UnguardedTemporaryName() {
+    return unguarded;
+}
+
+bool UsesWindowsFileNames() {
+    return run.windowsNames;
+}
+
+bool OpenArchiveFile(const char *, FileHandle *file, int *error) {
+    *file = kArchiveHandle;
+    return !Fails(kOpenArchive, error);
+}
+
+int64_t ReadFileAt(FileHandle, void *buffer, size_t length, int64_t position, int *error) {
+    if (Fails(kReadArchive, error))
+        return -1;
+    size_t from = static_cast<size_t>(position);
+    size_t got = from >= archiveSize ? 0 : std::min(length, archiveSize - from);
+    if (got > 0)
+        memcpy(buffer, archiveBytes + from, got);
+    return static_cast<int64_t>(got);
+}
+
+int64_t CopyFileData(FileHandle, int64_t position, FileHandle file, size_t length) {
+    int error = 0;
+    if (!run.kernelCopy || Fails(kCopyData, &error))
+        return -1;
+    size_t from = static_cast<size_t>(position);
+    size_t got = from >= archiveSize ? 0 : std::min(length, archiveSize - from);
+    NodeOf(file).bytes.append(reinterpret_cast<const char *>(archiveBytes) + from, got);
+    return static_cast<int64_t>(got);
+}
+
+bool CreateNewFile(const char *name, FileHandle *file, int *error) {
+    entriesBegan = true;
+    if (Fails(kCreateFile, error) || Exists(name, error))
+        return false;
+    size_t node = NewNode();
+    names[name] = node;
+    *file = Open(node);
+    Named(name);
+    return true;
+}
+
+bool CreateEmptyFile(const char *name, int *error) {
+    entriesBegan = true;
+    if (Fails(kCreateEmpty, error) || Exists(name, error))
+        return false;
+    names[name] = NewNode();
+    return true;
+}
+
+bool IsAlreadyExistsError(int error) {
+    return error == EEXIST;
+}
+
+bool CreateUnnamedFile(FileHandle *file) {
+    int error = 0;
+    entriesBegan = true;
+    if (!run.unnamedFiles || Fails(kCreateUnnamed, &error))
+        return false;
+    *file = Open(NewNode());
+    return true;
+}
+
+bool NameUnnamedFile(FileHandle file, const char *name, int *error) {
+    if (Fails(kNameUnnamed, error) || Exists(name, error))
+        return false;
+    names[name] = handles[static_cast<size_t>(file - kFirstFileHandle)];
+    Named(name);
+    return true;
+}
+
+bool WriteFileData(FileHandle file, const void *data, size_t length, size_t *written, int *error) {
+    *written = 0;
+    if (Fails(kWriteFile, error))
+        return false;
+    NodeOf(file).bytes.append(static_cast<const char *>(data), length);
+    *written = length;
+    return true;
+}
+
+// A close that fails has closed all the same, as on POSIX.
+bool CloseFile(FileHandle file, int *error) {
+    return !Fails(file == kArchiveHandle ? kCloseArchive : kCloseFile, error);
+}
+
+bool ReplaceWithFile(const char *from, const char *to, int *error) {
+    if (Fails(kReplaceFile, error))
+        return false;
+    auto source = names.find(from), target = names.find(to);
+    if (source == names.end() || (target != names.end() && nodes[target->second].folder)) {
+        *error = source == names.end() ? ENOENT : EISDIR;
+        return false;
+    }
+    names[to] = source->second;
+    names.erase(from);
+    return true;
+}
+
+bool RemoveFile(const char *name, int *error) {
+    if (Fails(kRemoveFile, error))
+        return false;
+    auto found = names.find(name);
+    if (found == names.end() || nodes[found->second].folder) {
+        *error = found == names.end() ? ENOENT : EISDIR;
+        return false;
+    }
+    names.erase(found);
+    return true;
+}
+
+void GuardTemporaryName(const char *name) {
+    guarded = name;
+}
+
+unsigned long CurrentProcessNumber() {
+    return 4242;
+}
+
+int LastSystemError() {
+    return errno;
+}
+
+const char *DescribeFileError(int error) {
+    return strerror(error);
+}

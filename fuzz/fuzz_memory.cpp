@@ -1,0 +1,172 @@
+// libFuzzer target: the program's own listing and extraction over a folder kept in memory
+// (archive/files/files_memory.cpp), its result and every byte it leaves checked against the
+// model of the format (model.cpp), which is written apart from the program.
+//
+// An input is four bytes that set up the system, then the archive:
+//   byte 0  bit 0: Windows' name rules; bit 1: files without a name; bit 2: copies inside
+//           the system; bit 3: the first 100 temporary names stand already (another run's)
+//   byte 1  which of the first eight entries' names stand in the folder already,
+//   byte 2  and which of those are folders rather than files
+//   byte 3  the call that fails (counted from 1), or 0 for none; none with taken names
+// Archives of more than 32 entries are passed over: their listings cost the time of many
+// runs, and the file-writing target (fuzz_unpack.cpp) takes them.
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "archive/files/files_memory.h"
+#include "archive/listing/listing.h"
+#include "model.h"
+
+namespace {
+
+typedef std::map<std::string, MemoryNode> Folder;
+
+[[noreturn]] void Fail(const char *what, const std::string &name) {
+    fprintf(stderr, "fuzz_memory: %s: %s\n", what, name.c_str());
+    abort();
+}
+
+// Longer than any entry's name (15 bytes), so no entry is taken for one.
+bool IsTemporaryName(const std::string &name) {
+    return name.size() > 15 && name.compare(0, 12, ".VornReader-") == 0;
+}
+
+bool Same(const MemoryNode *a, const MemoryNode *b) {
+    if (a == nullptr || b == nullptr)
+        return a == b;
+    return a->folder == b->folder && a->bytes == b->bytes;
+}
+
+const MemoryNode *Find(const Folder &folder, const std::string &name) {
+    auto found = folder.find(name);
+    return found == folder.end() ? nullptr : &found->second;
+}
+
+// The names on which two folders differ.
+std::vector<std::string> Differences(const Folder &a, const Folder &b) {
+    std::vector<std::string> names;
+    for (const auto &named : a)
+        if (!Same(&named.second, Find(b, named.first)))
+            names.push_back(named.first);
+    for (const auto &named : b)
+        if (Find(a, named.first) == nullptr)
+            names.push_back(named.first);
+    return names;
+}
+
+// The folder as the model leaves it, and for each name the last entry that writes it: what
+// stood there before that entry.
+struct Expected {
+    Folder folder;
+    std::map<std::string, MemoryNode> before;
+    std::map<std::string, bool> stoodBefore;
+    bool allWritten;
+};
+
+Expected RunModel(const ModelArchive &model, const uint8_t *archive, const MemorySystem &system) {
+    Expected expected = {system.folder, {}, {}, !model.damaged};
+    bool temporaryNamesTaken = system.temporaryNamesTaken;
+    for (const ModelEntry &entry : model.entries) {
+        if (!entry.named)
+            continue;
+        if (ModelRefusesName(entry.name, system.windowsNames)) {
+            expected.allWritten = false;
+            continue;
+        }
+        const MemoryNode *standing = Find(expected.folder, entry.name);
+        // A folder is never replaced; the first entry to replace anything tries the temporary
+        // names that are taken, and is not written.
+        if (standing != nullptr && (standing->folder || temporaryNamesTaken)) {
+            expected.allWritten = false;
+            temporaryNamesTaken = false;
+            continue;
+        }
+        expected.stoodBefore[entry.name] = standing != nullptr;
+        expected.before[entry.name] = standing != nullptr ? *standing : MemoryNode{false, ""};
+        expected.folder[entry.name] = MemoryNode{false, ModelData(entry, archive)};
+        expected.allWritten = expected.allWritten && entry.whole;
+    }
+    return expected;
+}
+
+// With one call failed, at most the name of the entry it hit may differ from the model: it
+// holds what stood there before, or, where nothing did, at most a part of the entry's bytes.
+void CheckOneEntryLost(const Expected &expected, const Folder &actual) {
+    std::vector<std::string> differences = Differences(actual, expected.folder);
+    if (differences.empty())
+        return;
+    if (differences.size() > 1)
+        Fail("two names differ from the model after one failed call", differences[1]);
+    const std::string &differs = differences[0];
+    auto stood = expected.stoodBefore.find(differs);
+    if (stood == expected.stoodBefore.end())
+        Fail("a name that no entry writes changed", differs);
+    const MemoryNode *now = Find(actual, differs), &before = expected.before.at(differs);
+    bool kept = stood->second ? Same(now, &before) : now == nullptr;
+    bool part = !stood->second && now != nullptr && !now->folder &&
+                expected.folder.at(differs).bytes.compare(0, now->bytes.size(), now->bytes) == 0;
+    if (!kept && !part)
+        Fail("a failed call left part of a file, or changed what stood there", differs);
+}
+
+void Check(const ModelArchive &model, const uint8_t *archive, const MemorySystem &system,
+           ArchiveResult result) {
+    Folder actual = MemoryFolder();
+    if (!UnguardedTemporaryName().empty())
+        Fail("a temporary file had a name no ending signal would remove", UnguardedTemporaryName());
+    // Only a removal that fails (after the rename over a folder did) leaves one, reported.
+    MemoryCall failed = FailedMemoryCall();
+    for (auto named = actual.begin(); named != actual.end();) {
+        if (!IsTemporaryName(named->first)) {
+            ++named;
+            continue;
+        }
+        if (failed != kRemoveFile)
+            Fail("temporary file left behind", named->first);
+        failed = kNoCall;
+        named = actual.erase(named);
+    }
+    Expected expected = RunModel(model, archive, system);
+    if (failed == kNoCall || failed == kCreateUnnamed || failed == kCopyData ||
+        failed == kCloseArchive) { // nothing is lost: the program takes another way
+        std::vector<std::string> differences = Differences(actual, expected.folder);
+        if (!differences.empty())
+            Fail("the folder differs from the model", differences[0]);
+        if (result != (expected.allWritten ? kArchiveUnpacked : kArchiveIncomplete))
+            Fail("the run's result differs from the model", expected.allWritten ? "all" : "not");
+    } else if (!FailedAfterEntriesBegan()) { // the archive could not be opened or read
+        if (result != kArchiveNotRead || actual.size() != system.folder.size())
+            Fail("an archive that could not be read was unpacked", "");
+    } else {
+        if (result != kArchiveIncomplete)
+            Fail("a failed call was not reported", "");
+        CheckOneEntryLost(expected, actual);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    if (size < 4 || (size >= 6 && data[4] + 256 * data[5] > 32))
+        return -1;
+    const uint8_t *archive = data + 4;
+    ModelArchive model = ModelOfArchive(archive, size - 4);
+    bool namesTaken = (data[0] & 8) != 0;
+    // Taken names and a failing call together would fail two entries.
+    MemorySystem system = {
+        {},         (data[0] & 1) != 0,       (data[0] & 2) != 0, (data[0] & 4) != 0,
+        namesTaken, namesTaken ? 0u : data[3]};
+    for (size_t i = 0; i < 8 && i < model.entries.size(); ++i) {
+        const ModelEntry &entry = model.entries[i];
+        if ((data[1] >> i & 1) && entry.named && !entry.name.empty())
+            system.folder[entry.name] = MemoryNode{(data[2] >> i & 1) != 0, "old " + entry.name};
+    }
+    StartMemoryRun(archive, size - 4, system);
+    ArchiveResult result = ListArchive("archive");
+    Check(model, archive, system, result);
+    EndMemoryRun();
+    return 0;
+}

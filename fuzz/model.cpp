@@ -1,0 +1,101 @@
+// The model of unpacking, from the format's rules: a 16-bit count, 12-byte records of tag,
+// offset and size (signed), names of 15 bytes after the last record's data.
+#include "model.h"
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+
+namespace {
+
+int64_t Field(const uint8_t *bytes, size_t at, bool isSigned) {
+    int64_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = value * 256 + bytes[at + static_cast<size_t>(i)];
+    return isSigned && value >= (int64_t(1) << 31) ? value - (int64_t(1) << 32) : value;
+}
+
+// How many bytes from `offset` on the archive has, up to `length` of them.
+size_t Available(size_t size, int64_t offset, int64_t length) {
+    if (offset >= static_cast<int64_t>(size))
+        return 0;
+    return static_cast<size_t>(std::min<int64_t>(length, static_cast<int64_t>(size) - offset));
+}
+
+} // namespace
+
+ModelArchive ModelOfArchive(const uint8_t *bytes, size_t size) {
+    ModelArchive model;
+    if (size < 2) {
+        model.damaged = true;
+        return model;
+    }
+    size_t count = bytes[0] + 256u * bytes[1];
+    model.entries.resize(count);
+    if (count == 0)
+        return model;
+    if (2 + 12 * count > size) {
+        model.damaged = true;
+        return model;
+    }
+    std::vector<int64_t> offsets(count), sizes(count);
+    for (size_t i = 0; i < count; ++i) {
+        offsets[i] = Field(bytes, 2 + 12 * i + 4, true);
+        sizes[i] = Field(bytes, 2 + 12 * i + 8, true);
+    }
+    int64_t namesAt = offsets[count - 1] + sizes[count - 1];
+    bool placed = offsets[count - 1] >= 0 && sizes[count - 1] >= 0 && namesAt < (int64_t(1) << 31);
+    size_t records = !placed || namesAt >= static_cast<int64_t>(size)
+                         ? 0
+                         : (size - static_cast<size_t>(namesAt)) / 15;
+    model.damaged = records < count;
+    for (size_t i = 0; i < count && i < records; ++i) {
+        ModelEntry &entry = model.entries[i];
+        const char *record = reinterpret_cast<const char *>(bytes) + namesAt + 15 * i;
+        entry.named = true;
+        entry.name.assign(record, strnlen(record, 15));
+        if (sizes[i] < 0 || (sizes[i] > 0 && offsets[i] < 0))
+            continue; // an empty file, reported
+        entry.from = sizes[i] == 0 ? 0 : static_cast<size_t>(offsets[i]);
+        entry.length = sizes[i] == 0 ? 0 : Available(size, offsets[i], sizes[i]);
+        entry.whole = static_cast<int64_t>(entry.length) == sizes[i];
+    }
+    return model;
+}
+
+std::string ModelData(const ModelEntry &entry, const uint8_t *bytes) {
+    return std::string(reinterpret_cast<const char *>(bytes) + entry.from, entry.length);
+}
+
+bool ModelRefusesName(const std::string &name, bool windowsNames) {
+    if (name.empty() || name == "." || name == "..")
+        return true;
+    for (unsigned char byte : name)
+        if (byte < 0x20 || byte == '/' || byte == '\\' || byte == ':')
+            return true;
+    if (!windowsNames)
+        return false;
+    if (name.back() == '.' || name.back() == ' ' || name.find_first_of("<>\"|?*") != name.npos)
+        return true;
+    std::string stem = name.substr(0, name.find('.'));
+    stem.erase(stem.find_last_not_of(' ') + 1);
+    for (char &c : stem)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    static const std::set<std::string> devices = [] {
+        std::set<std::string> names = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+        for (std::string port : {"COM", "LPT"})
+            for (std::string digit : {"1", "2", "3", "4", "5", "6", "7", "8", "9", "\xB9", "\xB2",
+                                      "\xB3", "\xC2\xB9", "\xC2\xB2", "\xC2\xB3"})
+                names.insert(port + digit);
+        return names;
+    }();
+    return devices.count(stem) > 0;
+}
+
+bool ModelWritesAll(const ModelArchive &model, bool windowsNames) {
+    for (const ModelEntry &entry : model.entries)
+        if (entry.named && (!entry.whole || ModelRefusesName(entry.name, windowsNames)))
+            return false;
+    return !model.damaged;
+}

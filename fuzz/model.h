@@ -1,0 +1,33 @@
+// A model of unpacking, written from the archive format's rules alone and apart from the
+// program's code, for the fuzz targets to check the program against: what the directory says,
+// which names may become file names, and what each entry's file must hold.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ModelEntry {
+    bool named = false; // its name record was read: a damaged directory loses names
+    std::string name;   // the record's bytes up to the first NUL, or all 15
+    size_t from = 0;    // what its file must hold: `length` bytes of the archive from `from`,
+    size_t length = 0;  // the declared bytes that the archive has
+    bool whole = false; // all the declared bytes, from a valid offset and size
+};
+
+struct ModelArchive {
+    bool damaged = false; // the count or a table is cut, or names lie at no valid position
+    std::vector<ModelEntry> entries;
+};
+
+ModelArchive ModelOfArchive(const uint8_t *bytes, size_t size);
+
+// The bytes an entry's file must hold.
+std::string ModelData(const ModelEntry &entry, const uint8_t *bytes);
+
+// Whether a name must not become a file name, under Linux's or Windows' rules.
+bool ModelRefusesName(const std::string &name, bool windowsNames);
+
+// Whether every entry is written in full into a folder where nothing stood: the run's result.
+bool ModelWritesAll(const ModelArchive &model, bool windowsNames);
