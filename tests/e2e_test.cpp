@@ -735,8 +735,7 @@ static bool IsPrefix(const std::string &part, const std::string &whole) {
 // and loses nothing: an unnamed file or a copy inside the kernel refused, or the close of the
 // archive, which was only read.
 static const char *CauseOfFailing(const std::string &call, bool last) {
-    if (call == "open-unnamed" || call == "copy_file_range" || call == "sendfile" ||
-        (call == "close" && last))
+    if (call == "open-unnamed" || call == "splice" || (call == "close" && last))
         return nullptr;
     if (call == "pread")
         return "archive read failed";
@@ -745,7 +744,7 @@ static const char *CauseOfFailing(const std::string &call, bool last) {
     return "file not created"; // open, mknod, linkat, rename
 }
 
-// Every file call the program makes (open, positional read, write, kernel copy, close, link,
+// Every file call the program makes (open, positional read, write, splice, close, link,
 // rename, remove) fails in turn, one failing call a run, over an archive that holds new names,
 // a small entry and one over 1 MiB over existing files, and an entry cut short by the
 // archive's end over an existing file; once with unnamed files and copies inside the kernel,

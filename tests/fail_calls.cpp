@@ -5,7 +5,7 @@
 //                          made to fail as "<number> <call> failed"
 //   VORN_FAIL_CALLS=N,M    the calls with these numbers fail with EIO (a close still closes)
 //   VORN_NO_TMPFILE=1      open(O_TMPFILE) is refused, as by a file system without it
-//   VORN_NO_KERNEL_COPY=1  copy_file_range and sendfile are refused, as by an old kernel
+//   VORN_NO_KERNEL_COPY=1  splice is refused, as by a file system that cannot splice
 //   VORN_RAISE=SIGNAL      the signal is raised just before the first write of entry data
 // Standard input, output and error are not counted: their writes go through the C library.
 #include <cerrno>
@@ -16,7 +16,6 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
-#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -109,28 +108,16 @@ int close(int fd) {
     return fails ? -1 : closed;
 }
 
-ssize_t copy_file_range(int in, loff_t *inAt, int out, loff_t *outAt, size_t length,
-                        unsigned flags) {
+ssize_t splice(int in, off64_t *inAt, int out, off64_t *outAt, size_t length, unsigned flags) {
     if (noKernelCopy) {
-        errno = ENOSYS;
+        errno = EINVAL;
         return -1;
     }
     RaiseOnceAtData();
-    if (Fails("copy_file_range"))
+    if (Fails("splice"))
         return -1;
-    return Next<ssize_t (*)(int, loff_t *, int, loff_t *, size_t, unsigned)>("copy_file_range")(
+    return Next<ssize_t (*)(int, off64_t *, int, off64_t *, size_t, unsigned)>("splice")(
         in, inAt, out, outAt, length, flags);
-}
-
-ssize_t sendfile(int out, int in, off_t *inAt, size_t length) {
-    if (noKernelCopy) {
-        errno = ENOSYS;
-        return -1;
-    }
-    RaiseOnceAtData();
-    if (Fails("sendfile"))
-        return -1;
-    return Next<ssize_t (*)(int, int, off_t *, size_t)>("sendfile")(out, in, inAt, length);
 }
 
 int rename(const char *from, const char *to) {

@@ -160,7 +160,7 @@ static bool UnpackEntries(FileHandle file, const Directory &directory) {
         }
         char shown[sizeof directory.names[i].name];
         ShowText(name, kShownInListing, shown, sizeof shown);
-        PrintOutput("%4i / %i %15s\n", i + 1, count, shown);
+        PrintEntryLine(static_cast<unsigned>(i + 1), directory.entryCount, shown);
     }
     return allWritten;
 }

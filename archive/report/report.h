@@ -18,6 +18,10 @@ void PrintOutput(const char *format, ...)
 #endif
     ;
 
+// One entry's line of the listing: "%4i / %i %15s\n" with its number, the count and its name
+// as shown (kShownInListing).
+void PrintEntryLine(unsigned number, unsigned count, const char *shownName);
+
 // Flushes standard output, noting a failure as PrintOutput does.
 void FlushOutput();
 
