@@ -129,24 +129,9 @@ TEST_F(ProgramTest, WithoutAReadableArchiveTheUsageLineFollowsTheBanner) {
          "VornReader: cannot read \"../in/fifo\": Illegal seek",
          {},
          false},
-        {"no memory for the directory",
-         {"../in/archive.vorn"},
-         "VornReader: out of memory reading the directory",
-         {},
-         false},
     };
     rows[3].options.pipedInput = BuildArchive({{"piped", "p"}});
     ASSERT_EQ(mkfifo((root_.path + "/in/fifo").c_str(), 0600), 0);
-    WriteFile(root_.path + "/in/archive.vorn", BuildArchive({}));
-    if (TestingSanitizedProgram()) {
-        rows.pop_back(); // the sanitizers' shadow memory rules out an address-space limit
-    } else if (!windows) {
-        // Room for everything but the largest directory's 1.8 MiB.
-        rows.back().options.addressSpaceBytes =
-            StartUpAddressSpace(work_, "../in/archive.vorn") + (512L << 10);
-        WriteFile(root_.path + "/in/archive.vorn",
-                  BuildArchive(std::vector<TestEntry>(65535, TestEntry{"e", ""})));
-    }
     for (const Row &row : rows) {
         if (windows && !row.onWindows) {
             std::cout << "row \"" << row.what << "\" left out: Linux only\n";
@@ -162,14 +147,17 @@ TEST_F(ProgramTest, WithoutAReadableArchiveTheUsageLineFollowsTheBanner) {
 }
 
 // Whatever the address space left for the largest directory, the program answers: the
-// directory fits (the tables are cut here, so nothing is written), or "out of memory". It
-// never aborts, not even where an allocation by the C++ runtime once threw.
+// directory fits (the tables are cut here, so nothing is written), or "out of memory" with the
+// usage line and no file, as for an archive that cannot be read. It never aborts, not even
+// where an allocation by the C++ runtime once threw.
 TEST_F(ProgramTest, EveryShortageOfMemoryIsAnsweredNotACrash) {
     if (TestingWindowsProgram() || TestingSanitizedProgram())
-        GTEST_SKIP() << "an address-space limit is set through Linux's setrlimit";
+        GTEST_SKIP() << "an address-space limit is set through Linux's setrlimit (the "
+                        "sanitizers' shadow memory rules one out)";
     WriteFile(root_.path + "/in/archive.vorn", BuildArchive({}));
     long startUp = StartUpAddressSpace(work_, "../in/archive.vorn");
     WriteFile(root_.path + "/in/archive.vorn", EncodeEntryCount(65535));
+    int shortages = 0;
     for (long limit = startUp - (64 << 10); limit < startUp + (2 << 20); limit += 8 << 10) {
         RunOptions options;
         options.addressSpaceBytes = limit;
@@ -179,13 +167,16 @@ TEST_F(ProgramTest, EveryShortageOfMemoryIsAnsweredNotACrash) {
         } catch (const std::runtime_error &) {
             continue; // too little to start at all
         }
-        bool answered =
-            result.status == 1 ||
-            (result.status == 2 && result.err == "VornReader: out of memory reading the "
-                                                 "directory\n");
-        EXPECT_TRUE(answered) << (limit >> 10) << " KiB: status " << result.status << ", signal "
-                              << result.signal << ": " << result.err;
+        bool shortage = result.status == 2 &&
+                        result.err == "VornReader: out of memory reading the directory\n" &&
+                        OutputBeforePause(result) == std::string(kBanner) + kUsage;
+        shortages += shortage ? 1 : 0;
+        EXPECT_TRUE(result.status == 1 || shortage)
+            << (limit >> 10) << " KiB: status " << result.status << ", signal " << result.signal
+            << ": " << result.err;
+        EXPECT_TRUE(Written().empty());
     }
+    EXPECT_GT(shortages, 0) << "no limit left too little for the directory";
 }
 
 TEST_F(ProgramTest, AReportTooLongForItsLineIsCutNotOverrun) {
@@ -421,17 +412,14 @@ TEST_F(ProgramTest, TraversalNamesAreRefusedAndTheRestIsWritten) {
 // raw or in UTF-8, are controls; other bytes print as they are, UTF-8 and Latin-1 alike. Only
 // C0 controls are refused in names: the others are written under their exact bytes.
 TEST_F(ProgramTest, ControlsNeverReachTheTerminal) {
-    RunResult result = Unpack(BuildArchive({{"bell\a\x1b[4F\x1b[J\xC2\x9B", "x"},
-                                            {"del\x7F", "y"},
-                                            {"caf\xE9", "z"},
-                                            {"csi\x9B"
-                                             "2J",
-                                             "c"},
-                                            {"utf\xC2\x9B"
-                                             "2J",
-                                             "u"},
-                                            {"\xD0\x96\xD1\x83\xD0\xBA", "w"},
-                                            {"caf\xC3\xA9", "e"}}));
+    // \233 is 0x9B (CSI) in octal, which cannot run on into the "2J" after it.
+    std::vector<std::string> names = {
+        "bell\a\x1b[4F\x1b[J\xC2\x9B", "del\x7F",    "caf\xE9", "csi\2332J", "utf\302\2332J",
+        "\xD0\x96\xD1\x83\xD0\xBA",    "caf\xC3\xA9"};
+    std::vector<TestEntry> entries;
+    for (const std::string &name : names)
+        entries.push_back({name, "data"});
+    RunResult result = Unpack(BuildArchive(entries));
     EXPECT_EQ(OutputBeforePause(result), std::string(kBanner) +
                                              "File has 7 Entries\n\n"
                                              "   1 / 7  bell??[4F?[J??\n"
@@ -445,13 +433,9 @@ TEST_F(ProgramTest, ControlsNeverReachTheTerminal) {
               "VornReader: entry 1 \"bell\\x07\\x1B[4F\\x1B[J\\xC2\\x9B\": name refused: "
               "holds a control byte\n");
     if (!TestingWindowsProgram()) { // Wine maps 8-bit names through UTF-8, not byte for byte
-        EXPECT_EQ(Written(), (std::vector<std::string>{"caf\xC3\xA9", "caf\xE9",
-                                                       "csi\x9B"
-                                                       "2J",
-                                                       "del\x7F",
-                                                       "utf\xC2\x9B"
-                                                       "2J",
-                                                       "\xD0\x96\xD1\x83\xD0\xBA"}));
+        std::vector<std::string> written(names.begin() + 1, names.end());
+        std::sort(written.begin(), written.end());
+        EXPECT_EQ(Written(), written);
     }
 }
 
@@ -547,7 +531,7 @@ TEST_F(ProgramTest, WhatStandsUnderAnEntrysNameIsReplacedNeverWrittenThrough) {
 // Standard output that cannot be written is reported once, at the end, and makes the exit
 // status 1; every entry is still written, and none of them takes in the listing.
 TEST_F(ProgramTest, ALostListingIsReportedAndTheEntriesStillWritten) {
-    std::vector<TestEntry> entries(300, TestEntry{"", "data"});
+    std::vector<TestEntry> entries(2000, TestEntry{"", "data"});
     for (size_t i = 0; i < entries.size(); ++i)
         entries[i].name = "e" + std::to_string(i);
     WriteFile(root_.path + "/in/archive.vorn", BuildArchive(entries));
@@ -567,7 +551,7 @@ TEST_F(ProgramTest, ALostListingIsReportedAndTheEntriesStillWritten) {
     } rows[] = {
         {"a full disk", {}, "No space left on device", true},
         {"closed", {}, "Bad file descriptor", false},
-        {"a reader that has gone", {}, "Broken pipe", true},
+        {"a reader that has gone (| head -1)", {}, "Broken pipe", true},
         {"a disk that fills at the pause's prompt", toFile, "File too large", false},
     };
     rows[0].options.outputPath = "/dev/full";
@@ -751,7 +735,7 @@ static const char *CauseOfFailing(const std::string &call, bool last) {
 // once without either. After every run: no temporary file; each existing file holds its old
 // bytes or the whole entry, never a part; a new name holds at most the entry's bytes; an entry
 // not written whole is reported, with the cause of the call that failed; a failed directory
-// read gives exit 2 and no entry file.
+// read gives exit 2 and no entry file. A temporary file that cannot be removed is named.
 TEST_F(ProgramTest, EveryFileCallFailingInTurnLosesNothing) {
     if (TestingWindowsProgram() || TestingSanitizedProgram())
         GTEST_SKIP() << "the calls are counted and failed by a library preloaded into the Linux "
@@ -824,34 +808,16 @@ TEST_F(ProgramTest, EveryFileCallFailingInTurnLosesNothing) {
                     << what << ": " << entries[i].name << " not whole and not reported";
             }
         }
+        // A rename that fails, and the removal after it: the report names the file left.
+        size_t rename = std::find(calls.begin(), calls.end(), "rename") - calls.begin() + 1;
+        RunResult result = unpack(std::to_string(rename) + "," + std::to_string(rename + 1));
+        std::string named = "; the temporary file \"";
+        size_t at = result.err.find(named) + named.size();
+        ASSERT_GT(at, named.size()) << result.err;
+        EXPECT_TRUE(PathExists(work_ + "/" + result.err.substr(at, result.err.find('"', at) - at)))
+            << result.err;
     }
-    std::cout << runs << " runs, each with one file call failing\n";
-}
-
-// A rename that fails, then the removal of the temporary file: the report names the file left.
-TEST_F(ProgramTest, ATemporaryFileThatCannotBeRemovedIsNamed) {
-    if (TestingWindowsProgram() || TestingSanitizedProgram())
-        GTEST_SKIP() << "the calls are failed by a library preloaded into the Linux program";
-    WriteFile(work_ + "/taken", "old");
-    std::string log = root_.path + "/calls";
-    std::vector<std::string> settings = {"VORN_NO_TMPFILE=1"};
-    RunOptions options;
-    options.environment = FailingCalls(log, "", settings);
-    WriteFile(root_.path + "/in/archive.vorn", BuildArchive({{"taken", "new"}}));
-    RunProgram({"../in/archive.vorn"}, work_, options);
-    std::vector<std::string> calls = LoggedCalls(log);
-    size_t rename = std::find(calls.begin(), calls.end(), "rename") - calls.begin() + 1;
-    ASSERT_LT(rename, calls.size());
-    WriteFile(work_ + "/taken", "old");
-    options.environment =
-        FailingCalls(log, std::to_string(rename) + "," + std::to_string(rename + 1), settings);
-    RunResult result = RunProgram({"../in/archive.vorn"}, work_, options);
-    std::vector<std::string> left = Written();
-    ASSERT_EQ(left.size(), 2u);
-    EXPECT_EQ(result.err, "VornReader: entry 1 \"taken\": file not created: Input/output error; "
-                          "the temporary file \"" +
-                              left[0] + "\" is left behind\n");
-    EXPECT_EQ(Entry("taken"), "old");
+    std::cout << runs << " runs with file calls failing\n";
 }
 
 // A run ended by a signal while an entry replaces an existing file, or by a file-size limit:
