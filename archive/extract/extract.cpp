@@ -148,8 +148,9 @@ struct EntryFile {
 // bytes, longer than any entry's name, so no entry can stand under one.
 static char temporaryName[48];
 
-// Gives the replacement a temporary name: a new file under it, or the unnamed file linked
-// there. A name that another run left behind is passed over.
+// Gives the replacement a temporary name: the unnamed file, when one is open already, is
+// linked there; else a new file is made under it. A name that another run left behind is
+// passed over.
 static bool NameReplacement(EntryFile *entryFile, int *error) {
     static const unsigned long process = CurrentProcessNumber();
     static unsigned long serial = 0;
