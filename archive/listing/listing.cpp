@@ -158,9 +158,7 @@ static bool UnpackEntries(FileHandle file, const Directory &directory) {
                 allWritten = false;
             }
         }
-        char shown[sizeof directory.names[i].name];
-        ShowText(name, kShownInListing, shown, sizeof shown);
-        PrintEntryLine(static_cast<unsigned>(i + 1), directory.entryCount, shown);
+        PrintEntryLine(static_cast<unsigned>(i + 1), directory.entryCount, name);
     }
     return allWritten;
 }

@@ -48,27 +48,6 @@ static size_t PutNumber(char *at, unsigned number, size_t width) {
     return used;
 }
 
-// The line by hand rather than by printf: it is written once per entry, and for an archive
-// of small entries printf's parsing and padding were most of what the program adds to the
-// kernel's own cost of making the files.
-void PrintEntryLine(unsigned number, unsigned count, const char *shownName) {
-    if (outputLost)
-        return;
-    char line[64];
-    size_t used = PutNumber(line, number, 4);
-    memcpy(line + used, " / ", 3);
-    used += 3;
-    used += PutNumber(line + used, count, 0);
-    line[used++] = ' ';
-    size_t nameLength = strlen(shownName);
-    for (size_t pad = nameLength; pad < 15; ++pad)
-        line[used++] = ' ';
-    memcpy(line + used, shownName, nameLength);
-    used += nameLength;
-    line[used++] = '\n';
-    NoteLostOutput(fwrite(line, 1, used, stdout) != used);
-}
-
 void FlushOutput() {
     if (!outputLost)
         NoteLostOutput(fflush(stdout) != 0);
@@ -139,8 +118,11 @@ static size_t Utf8SequenceLength(const unsigned char *text) {
     return length;
 }
 
-// The text is taken a unit at a time: a well-formed UTF-8 sequence, or else one byte.
-void ShowText(const char *text, TextStyle style, char *shown, size_t size) {
+enum TextStyle { kShownInListing, kShownInReport };
+
+// The rule for names and paths (report.h). The text is taken a unit at a time: a well-formed
+// UTF-8 sequence, or else one byte.
+static void ShowText(const char *text, TextStyle style, char *shown, size_t size) {
     const unsigned char *unit = reinterpret_cast<const unsigned char *>(text);
     size_t used = 0;
     while (*unit != '\0') {
@@ -167,6 +149,28 @@ void ShowText(const char *text, TextStyle style, char *shown, size_t size) {
         unit += length;
     }
     shown[used] = '\0';
+}
+
+// The line by hand rather than by printf: it is written once per entry, and for an archive
+// of small entries printf's parsing and padding were most of what the program adds to the
+// kernel's own cost of making the files.
+void PrintEntryLine(unsigned number, unsigned count, const char *name) {
+    if (outputLost)
+        return;
+    char shownName[kNameRecordBytes + 1], line[64];
+    ShowText(name, kShownInListing, shownName, sizeof shownName);
+    size_t used = PutNumber(line, number, 4);
+    memcpy(line + used, " / ", 3);
+    used += 3;
+    used += PutNumber(line + used, count, 0);
+    line[used++] = ' ';
+    size_t nameLength = strlen(shownName);
+    for (size_t pad = nameLength; pad < 15; ++pad)
+        line[used++] = ' ';
+    memcpy(line + used, shownName, nameLength);
+    used += nameLength;
+    line[used++] = '\n';
+    NoteLostOutput(fwrite(line, 1, used, stdout) != used);
 }
 
 // A path as a report shows it; the line it goes into cuts it further when it must.

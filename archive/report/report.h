@@ -18,9 +18,9 @@ void PrintOutput(const char *format, ...)
 #endif
     ;
 
-// One entry's line of the listing: "%4i / %i %15s\n" with its number, the count and its name
-// as shown (kShownInListing).
-void PrintEntryLine(unsigned number, unsigned count, const char *shownName);
+// One entry's line of the listing: "%4i / %i %15s\n" with its number, the count and its name,
+// each byte of a control in the name shown as '?' (see the rule below).
+void PrintEntryLine(unsigned number, unsigned count, const char *name);
 
 // Flushes standard output, noting a failure as PrintOutput does.
 void FlushOutput();
@@ -28,17 +28,11 @@ void FlushOutput();
 // Flushes standard output. False, after one report line, when any of it was lost.
 bool ReportLostOutput();
 
-// --- Names and paths as they are shown ---
-
-// The listing shows each byte of a control as '?', which keeps its column's width; a report
-// shows it as \xHH, so that the exact bytes can be told.
-enum TextStyle { kShownInListing, kShownInReport };
-
-// Writes `text` to `shown` (cut to fit its `size` bytes) so that no control reaches a
+// Names and paths, in the listing and in reports, are shown so that no control reaches a
 // terminal: C0 controls (0x01-0x1F), DEL (0x7F), and C1 controls (0x80-0x9F) as single bytes
-// or in UTF-8 (U+0080-U+009F). Every other well-formed UTF-8 sequence, and every other byte,
-// shows as it stands.
-void ShowText(const char *text, TextStyle style, char *shown, size_t size);
+// or in UTF-8 (U+0080-U+009F). The listing shows each byte of a control as '?', which keeps
+// its column's width; a report shows it as \xHH, so that the exact bytes can be told. Every
+// other well-formed UTF-8 sequence, and every other byte, shows as it stands.
 
 // --- The archive ---
 
