@@ -57,8 +57,9 @@ std::vector<std::string> Differences(const Folder &a, const Folder &b) {
     return names;
 }
 
-// The folder as the model leaves it, and for each name the last entry that writes it: what
-// stood there before that entry.
+// The folder as the model leaves it, whether every entry is written in full (what stands in
+// the folder can stop one that the archive alone would not), and for each name the last
+// entry that writes it: what stood there before that entry.
 struct Expected {
     Folder folder;
     std::map<std::string, MemoryNode> before;
@@ -67,15 +68,13 @@ struct Expected {
 };
 
 Expected RunModel(const ModelArchive &model, const uint8_t *archive, const MemorySystem &system) {
-    Expected expected = {system.folder, {}, {}, !model.damaged};
+    Expected expected = {system.folder, {}, {}, ModelWritesAll(model, system.windowsNames)};
     bool temporaryNamesTaken = system.temporaryNamesTaken;
     for (const ModelEntry &entry : model.entries) {
         if (!entry.named)
             continue;
-        if (ModelRefusesName(entry.name, system.windowsNames)) {
-            expected.allWritten = false;
+        if (ModelRefusesName(entry.name, system.windowsNames))
             continue;
-        }
         const MemoryNode *standing = Find(expected.folder, entry.name);
         // A folder is never replaced; the first entry to replace anything tries the temporary
         // names that are taken, and is not written.
@@ -87,7 +86,6 @@ Expected RunModel(const ModelArchive &model, const uint8_t *archive, const Memor
         expected.stoodBefore[entry.name] = standing != nullptr;
         expected.before[entry.name] = standing != nullptr ? *standing : MemoryNode{false, ""};
         expected.folder[entry.name] = MemoryNode{false, ModelData(entry, archive)};
-        expected.allWritten = expected.allWritten && entry.whole;
     }
     return expected;
 }
