@@ -65,6 +65,15 @@ class ProgramTest : public ::testing::Test {
     }
     std::string Entry(const std::string &name) { return ReadFile(work_ + "/" + name); }
     std::vector<std::string> Written() { return ListFolder(work_); }
+    void EmptyWork() {
+        for (const std::string &name : Written())
+            remove((work_ + "/" + name).c_str());
+    }
+    // The temporary file (.VornReader-<process>-<n>.tmp) never outlives its entry.
+    void ExpectNoTemporaryFile(const std::string &what) {
+        for (const std::string &name : Written())
+            EXPECT_NE(name.rfind(".VornReader-", 0), 0u) << what << ": " << name << " left";
+    }
     // Nothing may appear beside the working folder or the archive.
     void ExpectNothingOutsideWork() {
         EXPECT_EQ(ListFolder(root_.path), (std::vector<std::string>{"in", "work"}));
@@ -356,8 +365,7 @@ TEST_F(ProgramTest, ADamagedDirectoryGetsOneReportAndAFullListing) {
         }
         EXPECT_EQ(Written().size(), static_cast<size_t>(row.named)) << row.what;
         EXPECT_EQ(result.status, 1) << row.what;
-        for (const std::string &name : Written())
-            remove((work_ + "/" + name).c_str());
+        EmptyWork();
     }
 }
 
@@ -524,8 +532,7 @@ TEST_F(ProgramTest, WhatStandsUnderAnEntrysNameIsReplacedNeverWrittenThrough) {
         }
     }
     EXPECT_EQ(ReadFile(work_ + "/folder/inner"), "inner\n");
-    for (const std::string &name : Written())
-        EXPECT_NE(name.rfind(".VornReader-", 0), 0u) << "a temporary file was left: " << name;
+    ExpectNoTemporaryFile("a temporary file");
 }
 
 // Standard output that cannot be written is reported once, at the end, and makes the exit
@@ -541,8 +548,7 @@ TEST_F(ProgramTest, ALostListingIsReportedAndTheEntriesStillWritten) {
     toFile.outputPath = listing;
     RunProgram({"../in/archive.vorn"}, work_, toFile);
     long beforePrompt = static_cast<long>(ReadFile(listing).find("Press any key"));
-    for (const std::string &name : Written())
-        remove((work_ + "/" + name).c_str());
+    EmptyWork();
     struct {
         const char *what;
         RunOptions options;
@@ -575,10 +581,9 @@ TEST_F(ProgramTest, ALostListingIsReportedAndTheEntriesStillWritten) {
         EXPECT_EQ(result.status, 1) << row.what;
         std::vector<std::string> written = Written();
         EXPECT_EQ(written.size(), entries.size()) << row.what;
-        for (const std::string &name : written) {
+        for (const std::string &name : written)
             EXPECT_EQ(Entry(name), "data") << row.what << ": " << name;
-            remove((work_ + "/" + name).c_str());
-        }
+        EmptyWork();
     }
 }
 
@@ -758,8 +763,7 @@ TEST_F(ProgramTest, EveryFileCallFailingInTurnLosesNothing) {
     for (const std::vector<std::string> &settings :
          {std::vector<std::string>{}, {"VORN_NO_TMPFILE=1", "VORN_NO_KERNEL_COPY=1"}}) {
         auto unpack = [&](const std::string &failing) {
-            for (const std::string &name : Written())
-                remove((work_ + "/" + name).c_str());
+            EmptyWork();
             for (const std::string &name : existing)
                 WriteFile(work_ + "/" + name, "old " + name);
             remove(log.c_str());
@@ -778,9 +782,8 @@ TEST_F(ProgramTest, EveryFileCallFailingInTurnLosesNothing) {
             RunResult result = unpack(std::to_string(failing));
             std::string call = calls[failing - 1],
                         what = call + " (call " + std::to_string(failing) + ") failing";
+            ExpectNoTemporaryFile(what);
             std::vector<std::string> written = Written();
-            for (const std::string &name : written)
-                EXPECT_NE(name.rfind(".VornReader-", 0), 0u) << what << ": " << name << " left";
             if (failing <= directoryCalls) {
                 EXPECT_EQ(result.status, 2) << what;
                 EXPECT_EQ(written, (std::vector<std::string>{"big", "cut", "small"})) << what;
@@ -841,8 +844,7 @@ TEST_F(ProgramTest, ARunEndedFromOutsideLeavesNoHalfReplacedFile) {
         {"a file-size limit", 0, false, false, 64 * 1024},
     };
     for (const Row &row : rows) {
-        for (const std::string &name : Written())
-            remove((work_ + "/" + name).c_str());
+        EmptyWork();
         WriteFile(work_ + "/victim", "old victim");
         RunOptions options;
         options.environment = {"LD_PRELOAD=" + FailCallsLibrary(),
@@ -852,9 +854,7 @@ TEST_F(ProgramTest, ARunEndedFromOutsideLeavesNoHalfReplacedFile) {
         options.ignoredSignal = row.ignored ? row.signal : 0;
         options.fileSizeBytes = row.fileSizeLimit;
         RunResult result = RunProgram({"../in/archive.vorn"}, work_, options);
-        std::vector<std::string> left = Written();
-        for (const std::string &name : left)
-            EXPECT_NE(name.rfind(".VornReader-", 0), 0u) << row.what << ": " << name << " left";
+        ExpectNoTemporaryFile(row.what);
         if (row.ignored) {
             EXPECT_EQ(result.status, 0) << row.what;
             EXPECT_TRUE(Entry("victim") == data) << row.what;
