@@ -3,8 +3,6 @@
 
 #include <cstdio>
 
-#include "archive/extract/names.h"
-
 // One buffer for every entry, so memory stays the same whatever sizes an archive declares.
 // An entry smaller than kKernelCopyBytes is written from the window: the buffer read from the
 // entry's offset on, which then serves the entries after it as well, one read for many small
@@ -24,7 +22,7 @@ ArchiveReader StartReading(FileHandle archive) {
 }
 
 static ExtractOutcome MakeOutcome(EntryResult result, int error, int64_t bytesWritten) {
-    return ExtractOutcome{result, nullptr, error, bytesWritten, nullptr};
+    return ExtractOutcome{result, kNameSafe, error, bytesWritten, nullptr};
 }
 
 // The entry's file did not come out as the archive has it: it must not take the name.
@@ -212,8 +210,8 @@ static void FinishReplacement(EntryFile *entryFile, ExtractOutcome *outcome) {
 
 ExtractOutcome ExtractEntry(ArchiveReader *reader, const char *name, const DirectoryEntry &entry) {
     ExtractOutcome outcome = MakeOutcome(kEntryNameRefused, 0, 0);
-    outcome.refusal = FindUnsafeNameReason(name, UsesWindowsFileNames());
-    if (outcome.refusal != nullptr)
+    outcome.refusal = JudgeEntryName(name, UsesWindowsFileNames());
+    if (outcome.refusal != kNameSafe)
         return outcome;
     bool empty = !HasData(entry);
     EntryFile entryFile;

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "archive/extract/names.h"
 #include "archive/files/files.h"
 #include "archive/format/format.h"
 
@@ -21,7 +22,7 @@ enum EntryResult {
 
 struct ExtractOutcome {
     EntryResult result;
-    const char *refusal; // why the name was refused
+    NameRefusal refusal; // why the name was refused
     int error;           // the system's code for a failed create, read or write
     int64_t bytesWritten;
     const char *leftBehind; // a temporary file that could not be removed, or nullptr

@@ -51,25 +51,25 @@ static bool IsWindowsDeviceName(const char *name) {
     return length == 5 && digit[0] == 0xC2 && IsSuperscriptDigit(digit[1]);
 }
 
-static const char *FindWindowsNameReason(const char *name) {
+static NameRefusal JudgeWindowsName(const char *name) {
     size_t length = strlen(name);
     if (name[length - 1] == '.' || name[length - 1] == ' ')
-        return "ends in '.' or ' ', which Windows drops";
+        return kNameTrailingDotOrBlank;
     if (strpbrk(name, "<>\"|?*") != nullptr)
-        return "holds a character Windows forbids in names (< > \" | ? *)";
+        return kNameWindowsForbiddenChar;
     if (IsWindowsDeviceName(name))
-        return "a Windows device name";
-    return nullptr;
+        return kNameWindowsDevice;
+    return kNameSafe;
 }
 
-const char *FindUnsafeNameReason(const char *name, bool windowsRules) {
+NameRefusal JudgeEntryName(const char *name, bool windowsRules) {
     if (name[0] == '\0')
-        return "empty name";
+        return kNameEmpty;
     if (IsDotName(name))
-        return "names a folder";
+        return kNameDotFolder;
     if (strpbrk(name, "/\\:") != nullptr)
-        return "holds '/', '\\' or ':' (a path, drive or stream)";
+        return kNamePathCharacter;
     if (HoldsControlByte(name))
-        return "holds a control byte";
-    return windowsRules ? FindWindowsNameReason(name) : nullptr;
+        return kNameControlByte;
+    return windowsRules ? JudgeWindowsName(name) : kNameSafe;
 }

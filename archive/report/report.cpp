@@ -227,6 +227,28 @@ void ReportDamagedDirectory(const char *path, const DirectoryDamage &damage) {
                   one ? "entry has" : "entries have");
 }
 
+static const char *DescribeNameRefusal(NameRefusal refusal) {
+    switch (refusal) {
+    case kNameSafe:
+        break;
+    case kNameEmpty:
+        return "empty name";
+    case kNameDotFolder:
+        return "names a folder";
+    case kNamePathCharacter:
+        return "holds '/', '\\' or ':' (a path, drive or stream)";
+    case kNameControlByte:
+        return "holds a control byte";
+    case kNameTrailingDotOrBlank:
+        return "ends in '.' or ' ', which Windows drops";
+    case kNameWindowsForbiddenChar:
+        return "holds a character Windows forbids in names (< > \" | ? *)";
+    case kNameWindowsDevice:
+        return "a Windows device name";
+    }
+    return "safe";
+}
+
 // The cause of an entry not written in full, as the end of its report line.
 static void DescribeEntryOutcome(const ExtractOutcome &outcome, const DirectoryEntry &entry,
                                  char *cause, size_t causeSize) {
@@ -237,7 +259,7 @@ static void DescribeEntryOutcome(const ExtractOutcome &outcome, const DirectoryE
         snprintf(cause, causeSize, "written");
         break;
     case kEntryNameRefused:
-        snprintf(cause, causeSize, "name refused: %s", outcome.refusal);
+        snprintf(cause, causeSize, "name refused: %s", DescribeNameRefusal(outcome.refusal));
         break;
     case kEntryNotCreated:
         snprintf(cause, causeSize, "file not created: %s", DescribeFileError(outcome.error));
