@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "app/console.h"
-#include "archive/report/report.h"
+#include "archive/report/output.h"
 
 // SIGPIPE would end the unpacking when the reader of the listing goes (`| head`), SIGXFSZ
 // when an entry meets a file-size limit; ignored, each is a failed write, reported.

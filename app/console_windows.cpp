@@ -2,7 +2,7 @@
 #include <cstdlib>
 
 #include "app/console.h"
-#include "archive/report/report.h"
+#include "archive/report/output.h"
 
 void PrepareProcess() {}
 

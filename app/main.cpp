@@ -1,6 +1,7 @@
 // VornReader: unpacks a Vorn archive into the working directory and lists its entries.
 #include "app/console.h"
 #include "archive/listing/listing.h"
+#include "archive/report/output.h"
 #include "archive/report/report.h"
 
 static const char kAuthorLine[] = "Quenby\n";

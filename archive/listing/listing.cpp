@@ -7,6 +7,7 @@
 #include "archive/extract/extract.h"
 #include "archive/files/files.h"
 #include "archive/format/format.h"
+#include "archive/report/output.h"
 #include "archive/report/report.h"
 
 // The archive being read: its file, and its path for reports.

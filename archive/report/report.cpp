@@ -1,4 +1,4 @@
-// The listing's output and the wording of every report.
+// The wording of every report, and how a report line reaches standard error.
 #include "archive/report/report.h"
 
 #include <cstdarg>
@@ -6,52 +6,10 @@
 #include <cstring>
 
 #include "archive/files/files.h"
+#include "archive/report/output.h"
+#include "archive/report/show.h"
 
 static const char kProgramName[] = "VornReader";
-
-// Whether some of standard output was lost, and the system's code for the first failure.
-static bool outputLost = false;
-static int lostOutputError = 0;
-
-// The stream's error flag is what tells: a C runtime may leave a failed write's result,
-// and errno, as if it had succeeded.
-static void NoteLostOutput(bool failed) {
-    if (!(failed || ferror(stdout)) || outputLost)
-        return;
-    outputLost = true;
-    lostOutputError = LastSystemError();
-}
-
-// Once output is lost (its reader gone, a full disk), the rest of the listing is not
-// attempted: the entries are the job, and the loss is reported once at the end.
-void PrintOutput(const char *format, ...) {
-    if (outputLost)
-        return;
-    va_list arguments;
-    va_start(arguments, format);
-    NoteLostOutput(vprintf(format, arguments) < 0);
-    va_end(arguments);
-}
-
-// Writes `number` in decimal, right-aligned in `width` columns (a longer one takes more).
-static size_t PutNumber(char *at, unsigned number, size_t width) {
-    char digits[16];
-    size_t length = 0;
-    do
-        digits[length++] = static_cast<char>('0' + number % 10);
-    while ((number /= 10) != 0);
-    size_t used = 0;
-    for (; used + length < width; ++used)
-        at[used] = ' ';
-    while (length > 0)
-        at[used++] = digits[--length];
-    return used;
-}
-
-void FlushOutput() {
-    if (!outputLost)
-        NoteLostOutput(fflush(stdout) != 0);
-}
 
 // The line is put together first and written at once, so that one write keeps it whole, and
 // flushed: the Windows C runtime buffers standard error when it is a file. Standard output is
@@ -81,96 +39,12 @@ static void ReportProblem(const char *format, ...) {
 
 bool ReportLostOutput() {
     FlushOutput();
-    if (!outputLost)
+    int error = 0;
+    if (!OutputLost(&error))
         return true;
-    ReportProblem("cannot write standard output: %s", lostOutputError != 0
-                                                          ? DescribeFileError(lostOutputError)
-                                                          : "the system gave no reason");
+    ReportProblem("cannot write standard output: %s",
+                  error != 0 ? DescribeFileError(error) : "the system gave no reason");
     return false;
-}
-
-// The length of the well-formed UTF-8 sequence that starts at `text`, or 0 when none does.
-// The bytes after a lead byte are looked at only while they continue the sequence, so a NUL
-// ends the look.
-static size_t Utf8SequenceLength(const unsigned char *text) {
-    unsigned char lead = text[0], low = 0x80, high = 0xBF;
-    size_t length = 4;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF)
-        length = 3;
-    else if (lead > 0xF4 || lead < 0xF0)
-        return 0;
-    // No overlong forms, no surrogates, nothing past U+10FFFF.
-    if (lead == 0xE0)
-        low = 0xA0;
-    else if (lead == 0xED)
-        high = 0x9F;
-    else if (lead == 0xF0)
-        low = 0x90;
-    else if (lead == 0xF4)
-        high = 0x8F;
-    if (text[1] < low || text[1] > high)
-        return 0;
-    for (size_t i = 2; i < length; ++i)
-        if (text[i] < 0x80 || text[i] > 0xBF)
-            return 0;
-    return length;
-}
-
-enum TextStyle { kShownInListing, kShownInReport };
-
-// The rule for names and paths (report.h). The text is taken a unit at a time: a well-formed
-// UTF-8 sequence, or else one byte.
-static void ShowText(const char *text, TextStyle style, char *shown, size_t size) {
-    const unsigned char *unit = reinterpret_cast<const unsigned char *>(text);
-    size_t used = 0;
-    while (*unit != '\0') {
-        size_t length = Utf8SequenceLength(unit);
-        bool control = length == 0 ? *unit < 0x20 || (*unit >= 0x7F && *unit <= 0x9F)
-                                   : unit[0] == 0xC2 && unit[1] <= 0x9F;
-        length = length == 0 ? 1 : length;
-        size_t width = control && style == kShownInReport ? 4 * length : length;
-        if (used + width >= size)
-            break;
-        for (size_t i = 0; i < length; ++i) {
-            if (!control) {
-                shown[used++] = static_cast<char>(unit[i]);
-            } else if (style == kShownInListing) {
-                shown[used++] = '?';
-            } else {
-                static const char kHexDigits[] = "0123456789ABCDEF";
-                shown[used++] = '\\';
-                shown[used++] = 'x';
-                shown[used++] = kHexDigits[unit[i] >> 4];
-                shown[used++] = kHexDigits[unit[i] & 0xF];
-            }
-        }
-        unit += length;
-    }
-    shown[used] = '\0';
-}
-
-// The line by hand rather than by printf: it is written once per entry, and for an archive
-// of small entries printf's parsing and padding were most of what the program adds to the
-// kernel's own cost of making the files.
-void PrintEntryLine(unsigned number, unsigned count, const char *name) {
-    if (outputLost)
-        return;
-    char shownName[kNameRecordBytes + 1], line[64];
-    ShowText(name, kShownInListing, shownName, sizeof shownName);
-    size_t used = PutNumber(line, number, 4);
-    memcpy(line + used, " / ", 3);
-    used += 3;
-    used += PutNumber(line + used, count, 0);
-    line[used++] = ' ';
-    size_t nameLength = strlen(shownName);
-    for (size_t pad = nameLength; pad < 15; ++pad)
-        line[used++] = ' ';
-    memcpy(line + used, shownName, nameLength);
-    used += nameLength;
-    line[used++] = '\n';
-    NoteLostOutput(fwrite(line, 1, used, stdout) != used);
 }
 
 // A path as a report shows it; the line it goes into cuts it further when it must.

@@ -1,5 +1,6 @@
-// What the program tells its user: the listing on standard output, and every problem as one
-// line on standard error, prefixed with the program's name, with all of its wording here.
+// Every problem the program meets, as one line on standard error prefixed with the program's
+// name, with all of its wording here. Names and paths are shown by the rule of show.h, each
+// byte of a control as \xHH.
 #pragma once
 
 #include <cstddef>
@@ -8,31 +9,8 @@
 #include "archive/extract/extract.h"
 #include "archive/format/format.h"
 
-// --- Standard output ---
-
-// Prints to standard output. A failed write is noted, with its reason, for
-// ReportLostOutput; from then on nothing more is written there, and the program goes on.
-void PrintOutput(const char *format, ...)
-#if defined(__GNUC__)
-    __attribute__((format(printf, 1, 2)))
-#endif
-    ;
-
-// One entry's line of the listing: "%4i / %i %15s\n" with its number, the count and its name,
-// each byte of a control in the name shown as '?' (see the rule below).
-void PrintEntryLine(unsigned number, unsigned count, const char *name);
-
-// Flushes standard output, noting a failure as PrintOutput does.
-void FlushOutput();
-
 // Flushes standard output. False, after one report line, when any of it was lost.
 bool ReportLostOutput();
-
-// Names and paths, in the listing and in reports, are shown so that no control reaches a
-// terminal: C0 controls (0x01-0x1F), DEL (0x7F), and C1 controls (0x80-0x9F) as single bytes
-// or in UTF-8 (U+0080-U+009F). The listing shows each byte of a control as '?', which keeps
-// its column's width; a report shows it as \xHH, so that the exact bytes can be told. Every
-// other well-formed UTF-8 sequence, and every other byte, shows as it stands.
 
 // --- The archive ---
 
