@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "app/console.h"
+#include "archive/files/interrupt.h"
 #include "archive/report/output.h"
 
 // SIGPIPE would end the unpacking when the reader of the listing goes (`| head`), SIGXFSZ
@@ -22,51 +23,21 @@ static void WaitForByte(int fd) {
     (void)ignored;
 }
 
-// The terminal's settings before the pause, restored however the wait ends.
-static termios savedTerminal;
-static const int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-static const size_t kEndingSignalCount = sizeof kEndingSignals / sizeof kEndingSignals[0];
-
-// A signal that ends the wait puts the terminal's settings back first; the handler is then
-// reset (SA_RESETHAND), so the signal raised again ends the program as it would have, and
-// the caller still sees that it was interrupted.
-static void RestoreTerminalAndEnd(int signal) {
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &savedTerminal);
-    raise(signal);
-}
-
-// A signal the program was started with ignored stays ignored.
-static void CatchEndingSignals(struct sigaction *previous) {
-    struct sigaction ending = {};
-    ending.sa_handler = RestoreTerminalAndEnd;
-    ending.sa_flags = SA_RESETHAND;
-    sigemptyset(&ending.sa_mask);
-    for (size_t i = 0; i < kEndingSignalCount; ++i) {
-        sigaction(kEndingSignals[i], nullptr, &previous[i]);
-        if (previous[i].sa_handler != SIG_IGN)
-            sigaction(kEndingSignals[i], &ending, nullptr);
-    }
-}
-
-static void RestoreSignals(const struct sigaction *previous) {
-    for (size_t i = 0; i < kEndingSignalCount; ++i)
-        sigaction(kEndingSignals[i], &previous[i], nullptr);
-}
-
-// Raw mode for one key: no line editing, no echo; the settings are restored.
+// Raw mode for one key: no line editing, no echo. The settings found are put back afterwards,
+// also when an ending signal ends the wait (the signal room does that, then ends the program).
 static void WaitForKey(int fd) {
-    if (tcgetattr(fd, &savedTerminal) != 0)
+    static termios saved;
+    if (tcgetattr(fd, &saved) != 0)
         return;
-    termios raw = savedTerminal;
+    termios raw = saved;
     raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
     raw.c_cc[VMIN] = 1;
     raw.c_cc[VTIME] = 0;
-    struct sigaction previous[kEndingSignalCount];
-    CatchEndingSignals(previous);
+    GuardTerminal(fd, &saved);
     if (tcsetattr(fd, TCSAFLUSH, &raw) == 0)
         WaitForByte(fd);
-    tcsetattr(fd, TCSAFLUSH, &savedTerminal);
-    RestoreSignals(previous);
+    tcsetattr(fd, TCSAFLUSH, &saved);
+    GuardTerminal(fd, nullptr);
 }
 
 // A person is there when both ends of the console are a terminal and the program owns it (is

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "archive/files/interrupt.h"
+
 // One buffer for every entry, so memory stays the same whatever sizes an archive declares.
 // An entry smaller than kKernelCopyBytes is written from the window: the buffer read from the
 // entry's offset on, which then serves the entries after it as well, one read for many small
@@ -142,7 +144,7 @@ struct EntryFile {
     bool named;     // the replacement stands under temporaryName
 };
 
-// Static, so that an ending signal can remove the file it names (files.h). At least 19
+// Static, so that an ending signal can remove the file it names (interrupt.h). At least 19
 // bytes, longer than any entry's name, so no entry can stand under one.
 static char temporaryName[48];
 
@@ -154,12 +156,12 @@ static bool NameReplacement(EntryFile *entryFile, int *error) {
     static unsigned long serial = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         snprintf(temporaryName, sizeof temporaryName, ".VornReader-%lu-%lu.tmp", process, ++serial);
-        GuardTemporaryName(temporaryName);
+        GuardFile(temporaryName);
         entryFile->named = entryFile->open ? NameUnnamedFile(entryFile->file, temporaryName, error)
                                            : CreateNewFile(temporaryName, &entryFile->file, error);
         if (entryFile->named)
             return true;
-        GuardTemporaryName(nullptr);
+        GuardFile(nullptr);
         if (!IsAlreadyExistsError(*error))
             break;
     }
@@ -205,7 +207,7 @@ static void FinishReplacement(EntryFile *entryFile, ExtractOutcome *outcome) {
         if (!RemoveFile(temporaryName, &error))
             outcome->leftBehind = temporaryName;
     }
-    GuardTemporaryName(nullptr);
+    GuardFile(nullptr);
 }
 
 ExtractOutcome ExtractEntry(ArchiveReader *reader, const char *name, const DirectoryEntry &entry) {

@@ -56,10 +56,6 @@ bool CloseFile(FileHandle file, int *error);
 bool ReplaceWithFile(const char *from, const char *to, int *error);
 bool RemoveFile(const char *name, int *error);
 
-// The temporary name in use (nullptr when none): a signal that ends the program removes that
-// file first. `name` must stay unchanged until it is no longer guarded.
-void GuardTemporaryName(const char *name);
-
 // This process's number, to make names no other run of the program uses at the same time.
 unsigned long CurrentProcessNumber();
 

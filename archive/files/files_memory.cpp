@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "archive/files/files.h"
+#include "archive/files/interrupt.h"
 
 namespace {
 
@@ -228,7 +229,7 @@ bool RemoveFile(const char *name, int *error) {
     return true;
 }
 
-void GuardTemporaryName(const char *name) {
+void GuardFile(const char *name) {
     guarded = name;
 }
 

@@ -1,10 +1,8 @@
-// The file calls on POSIX: plain descriptors, positional reads, exclusive creation, copies
-// inside the kernel where it has them, and the temporary name removed by an ending signal.
+// The file calls on POSIX: plain descriptors, positional reads, exclusive creation, and copies
+// inside the kernel where it has them.
 #include "archive/files/files.h"
 
-#include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -198,43 +196,6 @@ bool RemoveFile(const char *name, int *error) {
         return true;
     *error = errno;
     return false;
-}
-
-// The signals that end a program from outside. The handler removes the temporary file in
-// flight (unlink is safe in a handler), then, reset by SA_RESETHAND, the signal raised again
-// ends the program as it would have, so the caller sees how it ended.
-static const int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-static std::atomic<const char *> guardedName{nullptr};
-
-static void RemoveGuardedFileAndEnd(int signal) {
-    const char *name = guardedName.load();
-    if (name != nullptr)
-        unlink(name);
-    raise(signal);
-}
-
-// Once, at the first temporary name. A signal the program was started with ignored stays
-// ignored.
-static void CatchEndingSignals() {
-    static bool caught = false;
-    if (caught)
-        return;
-    caught = true;
-    struct sigaction ending = {};
-    ending.sa_handler = RemoveGuardedFileAndEnd;
-    ending.sa_flags = SA_RESETHAND;
-    sigemptyset(&ending.sa_mask);
-    for (int signal : kEndingSignals) {
-        struct sigaction previous;
-        if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN)
-            sigaction(signal, &ending, nullptr);
-    }
-}
-
-void GuardTemporaryName(const char *name) {
-    if (name != nullptr)
-        CatchEndingSignals();
-    guardedName.store(name);
 }
 
 unsigned long CurrentProcessNumber() {

@@ -140,8 +140,6 @@ bool RemoveFile(const char *name, int *error) {
     return false;
 }
 
-void GuardTemporaryName(const char *) {}
-
 unsigned long CurrentProcessNumber() {
     return GetCurrentProcessId();
 }

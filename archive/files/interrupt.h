@@ -1,0 +1,16 @@
+// What the program undoes when it is ended from outside (Ctrl-C, SIGTERM, SIGHUP, SIGQUIT)
+// before it ends as it would have: a file of this run's that must not be left, and the
+// terminal's settings. One room per platform (interrupt_posix.cpp, interrupt_windows.cpp); the
+// in-memory files room keeps its own for the fuzzer.
+#pragma once
+
+// The file to remove if the program is ended now; nullptr for none. `name` must stay unchanged
+// while it is guarded.
+void GuardFile(const char *name);
+
+#if !defined(_WIN32)
+struct termios;
+// The terminal settings to put back on `fd` if the program is ended now; nullptr for none.
+// Both must stay unchanged while they are guarded.
+void GuardTerminal(int fd, const termios *saved);
+#endif
