@@ -132,35 +132,47 @@ static ExtractOutcome EmptyEntryOutcome(const DirectoryEntry &entry) {
     return MakeOutcome(entry.size == 0 ? kEntryWritten : kEntryNegativeOffset, 0, 0);
 }
 
-// The file an entry is written to. When something already stands under the entry's name,
-// the data goes to a replacement: a file with no name where the system has them, else one
-// under a temporary name. Once complete it takes the entry's name, so what stood there is
-// replaced as a directory entry: never opened, and never half replaced.
+// Where an entry's data goes. A new name, the common case, is created at once; an empty
+// entry's file is made without even opening it. When something already stands under the name,
+// the data goes to a replacement that takes the name by a rename once complete, so what stood
+// there is replaced as a directory entry: never opened, and never half replaced. The
+// replacement is a file without a name where the system has them, else one under a temporary
+// name.
+enum EntryFileState {
+    kMadeEmpty,          // a new empty file, not open
+    kNewFile,            // a new file under the entry's name
+    kUnnamedReplacement, // a replacement without a name
+    kNamedReplacement,   // a replacement under temporaryName, guarded
+};
+
 struct EntryFile {
+    EntryFileState state;
     FileHandle file;
     const char *name;
-    bool open;      // an empty entry's new file is made without opening it
-    bool replacing; // the data goes to a replacement
-    bool named;     // the replacement stands under temporaryName
 };
 
 // Static, so that an ending signal can remove the file it names (interrupt.h). At least 19
 // bytes, longer than any entry's name, so no entry can stand under one.
 static char temporaryName[48];
 
-// Gives the replacement a temporary name: the unnamed file, when one is open already, is
-// linked there; else a new file is made under it. A name that another run left behind is
-// passed over.
-static bool NameReplacement(EntryFile *entryFile, int *error) {
+// Names another run left behind are passed over, this many at most.
+enum { kTemporaryNameAttempts = 100 };
+
+static void NextTemporaryName() {
     static const unsigned long process = CurrentProcessNumber();
     static unsigned long serial = 0;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        snprintf(temporaryName, sizeof temporaryName, ".VornReader-%lu-%lu.tmp", process, ++serial);
+    snprintf(temporaryName, sizeof temporaryName, ".VornReader-%lu-%lu.tmp", process, ++serial);
+}
+
+// The replacement as a new file under a temporary name, where there are no unnamed files.
+static bool CreateUnderTemporaryName(EntryFile *entryFile, int *error) {
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        NextTemporaryName();
         GuardFile(temporaryName);
-        entryFile->named = entryFile->open ? NameUnnamedFile(entryFile->file, temporaryName, error)
-                                           : CreateNewFile(temporaryName, &entryFile->file, error);
-        if (entryFile->named)
+        if (CreateNewFile(temporaryName, &entryFile->file, error)) {
+            entryFile->state = kNamedReplacement;
             return true;
+        }
         GuardFile(nullptr);
         if (!IsAlreadyExistsError(*error))
             break;
@@ -168,19 +180,32 @@ static bool NameReplacement(EntryFile *entryFile, int *error) {
     return false;
 }
 
-static bool CreateReplacement(EntryFile *entryFile, int *error) {
-    entryFile->replacing = true;
-    entryFile->open = CreateUnnamedFile(&entryFile->file);
-    entryFile->open = entryFile->open || NameReplacement(entryFile, error);
-    return entryFile->open;
+// The unnamed replacement, once complete, is linked to a temporary name, from which a rename
+// gives it the entry's.
+static bool NameUnnamedReplacement(EntryFile *entryFile, int *error) {
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        NextTemporaryName();
+        GuardFile(temporaryName);
+        if (NameUnnamedFile(entryFile->file, temporaryName, error)) {
+            entryFile->state = kNamedReplacement;
+            return true;
+        }
+        GuardFile(nullptr);
+        if (!IsAlreadyExistsError(*error))
+            break;
+    }
+    return false;
 }
 
-// A new name, the common case, costs one call; only a name that exists takes the long way.
+// A new name costs one call; only a name that exists takes the long way.
 static bool CreateEntryFile(const char *name, bool empty, EntryFile *entryFile, int *error) {
-    *entryFile = EntryFile{0, name, !empty, false, false};
+    *entryFile = EntryFile{empty ? kMadeEmpty : kNewFile, 0, name};
     if (empty ? CreateEmptyFile(name, error) : CreateNewFile(name, &entryFile->file, error))
         return true;
-    return IsAlreadyExistsError(*error) && CreateReplacement(entryFile, error);
+    if (!IsAlreadyExistsError(*error))
+        return false;
+    entryFile->state = kUnnamedReplacement;
+    return CreateUnnamedFile(&entryFile->file) || CreateUnderTemporaryName(entryFile, error);
 }
 
 // A failed close is a failed write, whatever else became of the entry.
@@ -196,10 +221,11 @@ static void CloseEntryFile(FileHandle file, ExtractOutcome *outcome) {
 // closing it, and what stood under the name stays as it was.
 static void FinishReplacement(EntryFile *entryFile, ExtractOutcome *outcome) {
     int error = 0;
-    if (!entryFile->named && !Failed(*outcome) && !NameReplacement(entryFile, &error))
+    if (entryFile->state == kUnnamedReplacement && !Failed(*outcome) &&
+        !NameUnnamedReplacement(entryFile, &error))
         *outcome = MakeOutcome(kEntryNotCreated, error, 0);
     CloseEntryFile(entryFile->file, outcome);
-    if (!entryFile->named)
+    if (entryFile->state != kNamedReplacement)
         return;
     if (Failed(*outcome) || !ReplaceWithFile(temporaryName, entryFile->name, &error)) {
         if (!Failed(*outcome))
@@ -208,6 +234,13 @@ static void FinishReplacement(EntryFile *entryFile, ExtractOutcome *outcome) {
             outcome->leftBehind = temporaryName;
     }
     GuardFile(nullptr);
+}
+
+static void FinishEntryFile(EntryFile *entryFile, ExtractOutcome *outcome) {
+    if (entryFile->state == kNewFile)
+        CloseEntryFile(entryFile->file, outcome);
+    else if (entryFile->state != kMadeEmpty)
+        FinishReplacement(entryFile, outcome);
 }
 
 ExtractOutcome ExtractEntry(ArchiveReader *reader, const char *name, const DirectoryEntry &entry) {
@@ -221,9 +254,6 @@ ExtractOutcome ExtractEntry(ArchiveReader *reader, const char *name, const Direc
     if (!CreateEntryFile(name, empty, &entryFile, &error))
         return MakeOutcome(kEntryNotCreated, error, 0);
     outcome = empty ? EmptyEntryOutcome(entry) : CopyEntryData(reader, entryFile.file, entry);
-    if (entryFile.replacing)
-        FinishReplacement(&entryFile, &outcome);
-    else if (entryFile.open)
-        CloseEntryFile(entryFile.file, &outcome);
+    FinishEntryFile(&entryFile, &outcome);
     return outcome;
 }
