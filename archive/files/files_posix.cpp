@@ -9,6 +9,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+// What the system refused during this run, so that it is not asked again; each has a plainer
+// way that the program takes instead.
+static struct {
+    bool splice;       // copies go through the program's buffer
+    bool unnamedFiles; // replacements are written under a temporary name from the start
+} refused;
+
 bool UsesWindowsFileNames() {
     return false;
 }
@@ -46,12 +53,10 @@ int64_t ReadFileAt(FileHandle file, void *buffer, size_t length, int64_t positio
 
 #if defined(__linux__)
 // Through a pipe of the run's own: splice puts references to the archive's cached pages in
-// it, and a second splice copies them into the file, the one copy. Measured here, this beat
-// copy_file_range and sendfile, whose pipe inside the kernel takes 64 KiB at a time, by a
-// third for one 256 MiB entry on ext4 and a sixth for 256 KiB entries on tmpfs. A file system
-// that cannot splice is not asked again in this run.
+// it, and a second splice copies them into the file, the one copy. A pipe of 1 MiB takes more
+// at a time than the one copy_file_range and sendfile use inside the kernel (doc/benchmark.md
+// compares them). A file system that cannot splice is not asked again in this run.
 static int pipeEnds[2] = {-1, -1};
-static bool spliceRefused = false;
 
 static bool OpenPipe() {
     if (pipeEnds[0] >= 0)
@@ -70,13 +75,13 @@ static void DiscardPipe() {
 }
 
 int64_t CopyFileData(FileHandle archive, int64_t position, FileHandle file, size_t length) {
-    if (spliceRefused || !OpenPipe())
+    if (refused.splice || !OpenPipe())
         return -1;
     off64_t from = position;
     ssize_t taken = splice(static_cast<int>(archive), &from, pipeEnds[1], nullptr,
                            length < (1u << 20) ? length : (1u << 20), 0);
     if (taken < 0) {
-        spliceRefused = errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP;
+        refused.splice = errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP;
         return -1;
     }
     ssize_t given = 0;
@@ -129,15 +134,14 @@ bool IsAlreadyExistsError(int error) {
 // O_TMPFILE makes the unnamed file; /proc gives linkat a path to it (the descriptor alone,
 // AT_EMPTY_PATH, needs a privilege). Without /proc, or where the file system refuses, the
 // program uses named temporary files for the rest of the run.
-static bool unnamedFilesRefused = false;
 
 bool CreateUnnamedFile(FileHandle *file) {
-    if (!unnamedFilesRefused && access("/proc/self/fd", X_OK) != 0)
-        unnamedFilesRefused = true;
-    if (unnamedFilesRefused)
+    if (!refused.unnamedFiles && access("/proc/self/fd", X_OK) != 0)
+        refused.unnamedFiles = true;
+    if (refused.unnamedFiles)
         return false;
     int descriptor = open(".", O_WRONLY | O_TMPFILE | O_CLOEXEC, 0666);
-    unnamedFilesRefused = descriptor < 0;
+    refused.unnamedFiles = descriptor < 0;
     *file = descriptor;
     return descriptor >= 0;
 }
