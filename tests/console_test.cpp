@@ -1,0 +1,194 @@
+// The console: standard output that cannot be written, and the closing pause at a terminal of
+// the program's own.
+#include <csignal>
+#include <fcntl.h>
+#include <iostream>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "program_test.h"
+
+// Standard output that cannot be written is reported once, at the end, and makes the exit
+// status 1; every entry is still written, and none of them takes in the listing.
+TEST_F(ProgramTest, ALostListingIsReportedAndTheEntriesStillWritten) {
+    std::vector<TestEntry> entries(2000, TestEntry{"", "data"});
+    for (size_t i = 0; i < entries.size(); ++i)
+        entries[i].name = "e" + std::to_string(i);
+    WriteFile(root_.path + "/in/archive.vorn", BuildArchive(entries));
+    // Where the listing ends and the pause's prompt begins, when standard output is a file.
+    std::string listing = root_.path + "/listing";
+    RunOptions toFile;
+    toFile.outputPath = listing;
+    RunProgram({"../in/archive.vorn"}, work_, toFile);
+    long beforePrompt = static_cast<long>(ReadFile(listing).find("Press any key"));
+    EmptyWork();
+    struct {
+        const char *what;
+        RunOptions options;
+        const char *reason;
+        bool onWindows; // which words the reason its own way, and prints the prompt itself
+    } rows[] = {
+        {"a full disk", {}, "No space left on device", true},
+        {"closed", {}, "Bad file descriptor", false},
+        {"a reader that has gone (| head -1)", {}, "Broken pipe", true},
+        {"a disk that fills at the pause's prompt", toFile, "File too large", false},
+    };
+    rows[0].options.outputPath = "/dev/full";
+    rows[1].options.outputClosed = true;
+    rows[2].options.outputReaderGone = true;
+    rows[3].options.fileSizeBytes = beforePrompt;
+    for (const auto &row : rows) {
+        if (TestingWindowsProgram() && !row.onWindows) {
+            std::cout << "row \"" << row.what << "\" left out: Linux only\n";
+            continue;
+        }
+        RunResult result = RunProgram({"../in/archive.vorn"}, work_, row.options);
+        std::string report = "VornReader: cannot write standard output: ";
+        if (TestingWindowsProgram()) {
+            EXPECT_EQ(result.err.rfind(report, 0), 0u) << row.what << ": " << result.err;
+            EXPECT_EQ(result.err.find("no reason"), std::string::npos) << result.err;
+            EXPECT_EQ(Lines(result.err).size(), 1u) << row.what;
+        } else {
+            EXPECT_EQ(result.err, report + row.reason + "\n") << row.what;
+        }
+        EXPECT_EQ(result.status, 1) << row.what;
+        std::vector<std::string> written = Written();
+        EXPECT_EQ(written.size(), entries.size()) << row.what;
+        for (const std::string &name : written)
+            EXPECT_EQ(Entry(name), "data") << row.what << ": " << name;
+        EmptyWork();
+    }
+}
+
+// --- The pause ---
+
+// How the program meets a terminal of its own (a pseudo-terminal) in one run.
+struct OnTerminal {
+    bool outputToFile = false; // standard output a file instead of the terminal
+    std::string pipedInput;    // when not empty, standard input a pipe holding these bytes
+    const char *key = nullptr; // typed once the pause waits for a key in raw mode
+    int signal = 0;            // or sent then
+};
+
+struct TerminalRun {
+    int ended = 0;      // the wait status
+    termios after = {}; // the terminal's settings once the program ended
+    std::string unread; // what the program left of its piped input
+};
+
+static void ChildOnTerminal(const std::string &side, const std::string &cwd, int input,
+                            const OnTerminal &how, const std::vector<std::string> &command) {
+    setsid();
+    int own = open(side.c_str(), O_RDWR);
+    if (own < 0 || ioctl(own, TIOCSCTTY, 0) != 0 || chdir(cwd.c_str()) != 0)
+        _exit(127);
+    dup2(how.pipedInput.empty() ? own : input, 0);
+    dup2(how.outputToFile ? open("out", O_WRONLY | O_CREAT | O_TRUNC, 0600) : own, 1);
+    dup2(own, 2);
+    ExecCommand(command);
+}
+
+// Drains the terminal for up to `seconds`, until `done` says so.
+template <typename Done> static bool Await(int terminal, double seconds, Done done) {
+    for (int tick = 0; tick < seconds * 100; ++tick) {
+        char drained[256];
+        while (poll(std::vector<pollfd>{{terminal, POLLIN, 0}}.data(), 1, 0) > 0 &&
+               read(terminal, drained, sizeof drained) > 0) {
+        }
+        if (done())
+            return true;
+        usleep(10000);
+    }
+    return false;
+}
+
+// Runs the program on its terminal; with a key or a signal, waits until the pause has put the
+// terminal in raw mode, then types or sends it. A program that has not ended 10 s later is
+// killed (and the case fails).
+static TerminalRun RunOnTerminal(const std::vector<std::string> &command, const std::string &cwd,
+                                 const OnTerminal &how) {
+    int terminal = posix_openpt(O_RDWR | O_NOCTTY), input[2] = {-1, -1};
+    EXPECT_TRUE(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
+    std::string side = ptsname(terminal);
+    int held = open(side.c_str(), O_RDWR | O_NOCTTY); // keeps the terminal after the program
+    if (!how.pipedInput.empty()) {
+        EXPECT_EQ(pipe(input), 0);
+        EXPECT_EQ(write(input[1], how.pipedInput.data(), how.pipedInput.size()),
+                  static_cast<ssize_t>(how.pipedInput.size()));
+        close(input[1]);
+    }
+    pid_t child = fork();
+    if (child == 0)
+        ChildOnTerminal(side, cwd, input[0], how, command);
+    TerminalRun run;
+    if (how.key != nullptr || how.signal != 0) {
+        EXPECT_TRUE(Await(terminal, 10, [&] {
+            return tcgetattr(held, &run.after) == 0 && !(run.after.c_lflag & ICANON);
+        })) << "the pause never put the terminal in raw mode";
+        if (how.key != nullptr)
+            EXPECT_EQ(write(terminal, how.key, 1), 1);
+        else
+            kill(child, how.signal);
+    }
+    bool ended = Await(terminal, 10, [&] { return waitpid(child, &run.ended, WNOHANG) == child; });
+    EXPECT_TRUE(ended) << "the program still waited 10 s on";
+    if (!ended) {
+        kill(child, SIGKILL);
+        waitpid(child, &run.ended, 0);
+    }
+    tcgetattr(held, &run.after);
+    if (input[0] >= 0) {
+        fcntl(input[0], F_SETFL, O_NONBLOCK);
+        char left[256];
+        for (ssize_t got; (got = read(input[0], left, sizeof left)) > 0;)
+            run.unread.append(left, static_cast<size_t>(got));
+        close(input[0]);
+    }
+    close(held);
+    close(terminal);
+    return run;
+}
+
+// The pause waits for one key only for a person: standard input and output both the terminal,
+// the program in its foreground. It reads nothing else, and keeps no script waiting. However
+// the wait ends, the terminal gets its line editing and echo back; a signal ends the program
+// by that signal, so its caller knows it was interrupted.
+TEST_F(ProgramTest, ThePauseWaitsOnlyForAPersonAtTheTerminal) {
+    if (TestingWindowsProgram())
+        GTEST_SKIP() << "on Windows the pause is the command interpreter's";
+    WriteFile(root_.path + "/in/archive.vorn", BuildArchive({{"one", "1"}}));
+    struct Row {
+        const char *what;
+        OnTerminal how;
+        int endedBy; // the signal, or 0 for exit status 0
+    } rows[] = {
+        {"a key typed", {}, 0},
+        {"Ctrl-C typed", {}, SIGINT},
+        {"SIGTERM", {}, SIGTERM},
+        {"SIGHUP", {}, SIGHUP},
+        {"standard output a file: no wait", {}, 0},
+        {"standard input a pipe: nothing read, no wait", {}, 0},
+    };
+    rows[0].how.key = "x";
+    rows[1].how.key = "\x03";
+    rows[2].how.signal = SIGTERM;
+    rows[3].how.signal = SIGHUP;
+    rows[4].how.outputToFile = true;
+    rows[5].how.pipedInput = "first line of a list\nsecond\n";
+    for (const Row &row : rows) {
+        TerminalRun run = RunOnTerminal(ProgramCommand({"../in/archive.vorn"}), work_, row.how);
+        EXPECT_TRUE(run.after.c_lflag & ICANON) << row.what << ": line editing not restored";
+        EXPECT_TRUE(run.after.c_lflag & ECHO) << row.what << ": echo not restored";
+        if (row.endedBy != 0) {
+            EXPECT_TRUE(WIFSIGNALED(run.ended) && WTERMSIG(run.ended) == row.endedBy) << row.what;
+        } else {
+            EXPECT_TRUE(WIFEXITED(run.ended) && WEXITSTATUS(run.ended) == 0) << row.what;
+        }
+        EXPECT_EQ(run.unread, row.how.pipedInput) << row.what;
+    }
+    std::string toFile = ReadFile(work_ + "/out");
+    EXPECT_EQ(toFile.substr(toFile.size() - 33), "Press any key to continue . . . \n");
+}

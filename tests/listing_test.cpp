@@ -1,0 +1,319 @@
+// The listing as the program prints it: the command line, the count line and one line per
+// entry, a damaged directory's one report, and what a shortage of memory leaves.
+#include <cstdio>
+
+#include "program_test.h"
+
+// Each row: the arguments, standard output after the banner, how the reports begin (the
+// system's words for a cause differ between Linux and Windows) and how many lines they take,
+// the exit status; no file is made.
+TEST_F(ProgramTest, TheCommandLine) {
+    WriteFile(root_.path + "/in/archive.vorn", BuildArchive({{"one", "1"}}));
+    const std::string listing = "File has 1 Entries\n\n   1 / 1             one\n";
+    struct Row {
+        const char *what;
+        std::vector<std::string> args;
+        std::string output, report;
+        int status;
+        bool linuxOnly;
+        RunOptions options = {};
+        size_t reportBytes = 0; // when not 0, the whole report's length
+    };
+    bool windows = TestingWindowsProgram();
+    std::vector<Row> rows = {
+        {"no path", {}, kUsage, "", 2, false},
+        {"a missing file",
+         {"missing.vorn"},
+         kUsage,
+         "VornReader: cannot open \"missing.vorn\": ",
+         2,
+         false},
+        {"a folder",
+         {"../in"},
+         kUsage,
+         windows ? "VornReader: cannot open \"../in\": "
+                 : "VornReader: cannot read \"../in\": Is a directory",
+         2,
+         false},
+        {"an archive that cannot be positioned",
+         {"/dev/stdin"},
+         kUsage,
+         "VornReader: cannot read \"/dev/stdin\": Illegal seek",
+         2,
+         true},
+        {"a FIFO nobody writes to, which must not hang",
+         {"../in/fifo"},
+         kUsage,
+         "VornReader: cannot read \"../in/fifo\": Illegal seek",
+         2,
+         true},
+        {"a path too long for its report line, which is cut",
+         {std::string(9000, 'p')},
+         kUsage,
+         "VornReader: cannot open \"ppp",
+         2,
+         false,
+         {},
+         8191},
+        {"arguments after the path change nothing",
+         {"../in/archive.vorn", "missing.vorn", "-x"},
+         listing,
+         "",
+         0,
+         false},
+    };
+    rows[3].options.pipedInput = BuildArchive({{"piped", "p"}});
+    ASSERT_EQ(mkfifo((root_.path + "/in/fifo").c_str(), 0600), 0);
+    for (const Row &row : rows) {
+        if (row.linuxOnly && LeftOutOnWindows(row.what))
+            continue;
+        RunResult result = RunProgram(row.args, work_, row.options);
+        EXPECT_EQ(OutputBeforePause(result), kBanner + row.output) << row.what;
+        EXPECT_EQ(result.err.rfind(row.report, 0), 0u) << row.what << ": " << result.err;
+        EXPECT_EQ(Lines(result.err).size(), row.report.empty() ? 0u : 1u) << row.what;
+        if (row.reportBytes != 0) {
+            EXPECT_EQ(result.err.size(), row.reportBytes) << row.what;
+        }
+        EXPECT_EQ(result.status, row.status) << row.what;
+        EXPECT_EQ(Written().size(), row.status == 0 ? 1u : 0u) << row.what;
+        EmptyWork();
+    }
+}
+
+// Each row: an archive, and the listing after the banner, the reports and the exit status it
+// gives, and every file it leaves. Standard error goes with standard output here: an entry's
+// report must come just before its line.
+TEST_F(ProgramTest, TheListingFollowsTheFormat) {
+    std::string first(100, 'a'), second(50, 'b');
+    // The worked example: data at 26 and 126, names at 176. Tags are never interpreted.
+    std::string worked = EncodeEntryCount(2) + EncodeDirectoryEntry(0xFFFFFFFF, 26, 100) +
+                         EncodeDirectoryEntry(0x12345678, 126, 50) + first + second +
+                         EncodeNameRecord("first.txt") + EncodeNameRecord("second.dat");
+    // The last record's data lies first in the file; the first record's data ends last.
+    std::string lastFirst = EncodeEntryCount(2) + EncodeDirectoryEntry(0, 56, 6) +
+                            EncodeDirectoryEntry(0, 26, 0) + EncodeNameRecord("high") +
+                            EncodeNameRecord("low") + "HIGHER" + EncodeNameRecord("wrong-1") +
+                            EncodeNameRecord("wrong-2");
+    // \233 is 0x9B (CSI) in octal, which cannot run on into the "2J" after it.
+    std::vector<std::string> controls = {
+        "bell\a\x1b[4F\x1b[J\xC2\x9B", "del\x7F",    "caf\xE9", "csi\2332J", "utf\302\2332J",
+        "\xD0\x96\xD1\x83\xD0\xBA",    "caf\xC3\xA9"};
+    std::vector<TestEntry> controlEntries;
+    std::map<std::string, std::string> controlFiles;
+    for (const std::string &name : controls) {
+        controlEntries.push_back({name, "data"});
+        if (name != controls[0])
+            controlFiles[name] = "data";
+    }
+    struct Row {
+        const char *what;
+        std::string archive, output;
+        std::map<std::string, std::string> files;
+        int status;
+        bool filesOnWindows; // Wine maps 8-bit names through UTF-8, not byte for byte
+    } rows[] = {
+        {"the worked example of two entries",
+         worked,
+         "File has 2 Entries\n\n"
+         "   1 / 2       first.txt\n"
+         "   2 / 2      second.dat\n",
+         {{"first.txt", first}, {"second.dat", second}},
+         0,
+         true},
+        {"no entries, whatever follows",
+         EncodeEntryCount(0) + EncodeDirectoryEntry(1, 2, 3) + "junk",
+         "",
+         {},
+         0,
+         true},
+        {"names right-aligned in fifteen columns",
+         BuildArchive({{"fourteen-chars", "x"}, {"a", "y"}, {"", "z"}}),
+         "File has 3 Entries\n\n"
+         "   1 / 3  fourteen-chars\n"
+         "   2 / 3               a\n"
+         "VornReader: entry 3 \"\": name refused: empty name\n"
+         "   3 / 3                \n",
+         {{"fourteen-chars", "x"}, {"a", "y"}},
+         1,
+         true},
+        {"names after the last record's data, not the highest entry's",
+         lastFirst,
+         "File has 2 Entries\n\n"
+         "   1 / 2            high\n"
+         "   2 / 2             low\n",
+         {{"high", "HIGHER"}, {"low", ""}},
+         0,
+         true},
+        {"a 15-byte name without a NUL",
+         EncodeEntryCount(1) + EncodeDirectoryEntry(0, 14, 1) + "Z" +
+             EncodeNameRecord("fifteen-chars-x") + "MORE",
+         "File has 1 Entries\n\n   1 / 1 fifteen-chars-x\n",
+         {{"fifteen-chars-x", "Z"}},
+         0,
+         true},
+        // A control would act on the terminal: the listing shows each of its bytes as '?',
+        // keeping the column's width, and a report shows the exact bytes. C0 controls and DEL,
+        // and C1 controls raw or in UTF-8, are controls; other bytes print as they are, UTF-8
+        // and Latin-1 alike. Only C0 controls are refused: the others are written.
+        {"controls never reach the terminal", BuildArchive(controlEntries),
+         "File has 7 Entries\n\n"
+         "VornReader: entry 1 \"bell\\x07\\x1B[4F\\x1B[J\\xC2\\x9B\": name refused: holds a "
+         "control byte\n"
+         "   1 / 7  bell??[4F?[J??\n"
+         "   2 / 7            del?\n"
+         "   3 / 7            caf\xE9\n"
+         "   4 / 7          csi?2J\n"
+         "   5 / 7         utf??2J\n"
+         "   6 / 7          \xD0\x96\xD1\x83\xD0\xBA\n"
+         "   7 / 7           caf\xC3\xA9\n",
+         controlFiles, 1, false},
+    };
+    RunOptions together;
+    together.errorsWithOutput = true;
+    for (const Row &row : rows) {
+        RunResult result = Unpack(row.archive, together);
+        EXPECT_EQ(OutputBeforePause(result), kBanner + row.output) << row.what;
+        EXPECT_EQ(result.status, row.status) << row.what;
+        if (row.filesOnWindows || !TestingWindowsProgram()) {
+            EXPECT_EQ(WrittenFiles(), row.files) << row.what;
+        }
+        ExpectNothingOutsideWork();
+        EmptyWork();
+    }
+}
+
+// One line for the archive says which bytes are missing and how many entries that leaves
+// without a name; those get no line each, and every entry is still listed.
+TEST_F(ProgramTest, ADamagedDirectoryGetsOneReportAndAFullListing) {
+    std::vector<TestEntry> many(2000);
+    for (size_t i = 0; i < many.size(); ++i)
+        many[i] = {"n" + std::to_string(i), ""};
+    std::string longCut = BuildArchive(many);
+    longCut.resize(2 + 12 * many.size() + 15 * 1500 + 7); // names 0 to 1499 whole, 1500 cut
+    std::string twoCut = BuildArchive({{"kept", "k"}, {"cut-name", "c"}});
+    twoCut.resize(twoCut.size() - 5);
+    const std::string hint = " have no name (not a Vorn archive, or cut short)";
+    struct {
+        const char *what;
+        std::string archive, report;
+        int count, named;
+        std::string lastNamed = ""; // the line of the last entry with a name
+    } rows[] = {
+        {"count cut", "", "the entry count needs bytes 0 to 1; bytes 0 to 1 are missing", 0, 0},
+        {"count cut after a byte", "\x05",
+         "the entry count needs bytes 0 to 1; bytes 1 to 1 are missing", 0, 0},
+        {"text, not an archive", "not a Vorn archive\n",
+         "the entry table needs bytes 2 to 342313; bytes 19 to 342313 are missing; 28526 "
+         "entries" +
+             hint,
+         28526, 0},
+        {"name table past the largest position",
+         EncodeEntryCount(1) + EncodeDirectoryEntry(0, 0x7FFFFFFF, 1) + EncodeNameRecord("never"),
+         "the last entry's offset 2147483647 and size 1 give no valid name table position; 1 "
+         "entry has no name (not a Vorn archive, or cut short)",
+         1, 0},
+        {"name table at a negative position",
+         EncodeEntryCount(1) + EncodeDirectoryEntry(0, 0x80000000u, 1) + EncodeNameRecord("never"),
+         "the last entry's offset -2147483648 and size 1 give no valid name table position; 1 "
+         "entry has no name (not a Vorn archive, or cut short)",
+         1, 0},
+        {"name table cut", twoCut,
+         "the name table needs bytes 28 to 57; bytes 53 to 57 are missing; 1 entry has no name "
+         "(not a Vorn archive, or cut short)",
+         2, 1, "   1 / 2            kept"},
+        {"name table cut past its first chunk", longCut,
+         "the name table needs bytes 24002 to 54001; bytes 46509 to 54001 are missing; 500 "
+         "entries" +
+             hint,
+         2000, 1500, "1500 / 2000           n1499"},
+    };
+    for (const auto &row : rows) {
+        RunResult result = Unpack(row.archive);
+        EXPECT_EQ(result.err,
+                  "VornReader: \"../in/archive.vorn\": damaged directory: " + row.report + "\n")
+            << row.what;
+        std::vector<std::string> lines = Lines(OutputBeforePause(result));
+        ASSERT_EQ(lines.size(), row.count == 0 ? 4u : 6u + row.count) << row.what;
+        if (row.named > 0) {
+            EXPECT_EQ(lines[6 + row.named - 1], row.lastNamed) << row.what;
+        }
+        if (row.named < row.count) {
+            char nameless[32];
+            snprintf(nameless, sizeof nameless, "%4d / %d %15s", row.named + 1, row.count, "");
+            EXPECT_EQ(lines[6 + row.named], nameless) << row.what;
+        }
+        EXPECT_EQ(Written().size(), static_cast<size_t>(row.named)) << row.what;
+        EXPECT_EQ(result.status, 1) << row.what;
+        EmptyWork();
+    }
+}
+
+// Entry numbers of up to four digits fill four columns, five-digit ones take five. Every entry
+// has the same name, so each replaces the last and the run stays quick; a runaway program would
+// meet the limits (64 MiB of address space, 8 MiB a file: the listing is 2 MiB).
+TEST_F(ProgramTest, TheLargestDirectoryIsListedInSmallMemory) {
+    std::vector<TestEntry> entries(65535, TestEntry{"e", ""});
+    entries.back().data = "last";
+    RunResult result = Unpack(BuildArchive(entries), TightLimits());
+    std::vector<std::string> lines = Lines(OutputBeforePause(result));
+    ASSERT_EQ(lines.size(), 4u + 2u + 65535u);
+    EXPECT_EQ(lines[4], "File has 65535 Entries");
+    EXPECT_EQ(lines[6], "   1 / 65535               e");
+    EXPECT_EQ(lines[6 + 9998], "9999 / 65535               e");
+    EXPECT_EQ(lines[6 + 9999], "10000 / 65535               e");
+    EXPECT_EQ(lines.back(), "65535 / 65535               e");
+    EXPECT_EQ(Entry("e"), "last");
+    EXPECT_EQ(result.status, 0);
+    ExpectSmallMemory(result);
+}
+
+// The smallest address-space limit, to 64 KiB, under which the program unpacks an archive
+// of no entries: all it needs before it makes room for a directory.
+static long StartUpAddressSpace(const std::string &cwd, const std::string &archive) {
+    long fits = 256L << 20, fails = 0;
+    while (fits - fails > (64L << 10)) {
+        RunOptions options;
+        options.addressSpaceBytes = (fits + fails) / 2;
+        bool ran = false;
+        try {
+            ran = RunProgram({archive}, cwd, options).status == 0;
+        } catch (const std::runtime_error &) {
+            // too little to start at all
+        }
+        (ran ? fits : fails) = options.addressSpaceBytes;
+    }
+    return fits;
+}
+
+// Whatever the address space left for the largest directory, the program answers: the
+// directory fits (the tables are cut here, so nothing is written), or "out of memory" with the
+// usage line and no file, as for an archive that cannot be read. It never aborts, not even
+// where an allocation by the C++ runtime once threw.
+TEST_F(ProgramTest, EveryShortageOfMemoryIsAnsweredNotACrash) {
+    if (TestingWindowsProgram() || TestingSanitizedProgram())
+        GTEST_SKIP() << "an address-space limit is set through Linux's setrlimit (the "
+                        "sanitizers' shadow memory rules one out)";
+    WriteFile(root_.path + "/in/archive.vorn", BuildArchive({}));
+    long startUp = StartUpAddressSpace(work_, "../in/archive.vorn");
+    WriteFile(root_.path + "/in/archive.vorn", EncodeEntryCount(65535));
+    int shortages = 0;
+    for (long limit = startUp - (64 << 10); limit < startUp + (2 << 20); limit += 8 << 10) {
+        RunOptions options;
+        options.addressSpaceBytes = limit;
+        RunResult result;
+        try {
+            result = RunProgram({"../in/archive.vorn"}, work_, options);
+        } catch (const std::runtime_error &) {
+            continue; // too little to start at all
+        }
+        bool shortage = result.status == 2 &&
+                        result.err == "VornReader: out of memory reading the directory\n" &&
+                        OutputBeforePause(result) == std::string(kBanner) + kUsage;
+        shortages += shortage ? 1 : 0;
+        EXPECT_TRUE(result.status == 1 || shortage)
+            << (limit >> 10) << " KiB: status " << result.status << ", signal " << result.signal
+            << ": " << result.err;
+        EXPECT_TRUE(Written().empty());
+    }
+    EXPECT_GT(shortages, 0) << "no limit left too little for the directory";
+}

@@ -1,0 +1,96 @@
+// The fixture and helpers of the end-to-end tests.
+#include "program_test.h"
+
+#include <iostream>
+#include <sys/stat.h>
+
+const char kBanner[] = "Quenby\n"
+                       "Homepage: https://quenby.example.net/vorn/\n"
+                       "Ulvenholt - Vorn Viewer v1.1\n"
+                       "\n";
+const char kUsage[] = "VornReader <path>\n";
+static const char kPausePrompt[] = "Press any key to continue";
+
+std::string OutputBeforePause(const RunResult &result) {
+    size_t prompt = result.out.rfind(kPausePrompt);
+    EXPECT_NE(prompt, std::string::npos) << "no pause at the end of: " << result.out;
+    if (prompt == std::string::npos)
+        return result.out;
+    // The prompt is the last line: at most its own line break follows it.
+    std::string prompted = result.out.substr(prompt);
+    size_t lastBreak = prompted.back() == '\n' ? prompted.size() - 1 : std::string::npos;
+    EXPECT_EQ(prompted.find('\n'), lastBreak) << "output after the pause: " << prompted;
+    return result.out.substr(0, prompt);
+}
+
+std::vector<std::string> Lines(const std::string &text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    if (start < text.size())
+        lines.push_back(text.substr(start));
+    return lines;
+}
+
+RunOptions TightLimits() {
+    RunOptions limits;
+    if (!TestingWindowsProgram() && !TestingSanitizedProgram()) {
+        limits.addressSpaceBytes = 64L << 20;
+        limits.fileSizeBytes = 8L << 20;
+        limits.measureMemory = true;
+    }
+    return limits;
+}
+
+void ExpectSmallMemory(const RunResult &result) {
+    if (!TestingWindowsProgram() && !TestingSanitizedProgram()) {
+        EXPECT_GT(result.peakMemoryKiB, 0);
+        EXPECT_LT(result.peakMemoryKiB, 8 * 1024);
+    }
+}
+
+bool LeftOutOnWindows(const std::string &what) {
+    if (!TestingWindowsProgram())
+        return false;
+    std::cout << "row \"" << what << "\" left out: Linux only\n";
+    return true;
+}
+
+void ProgramTest::SetUp() {
+    root_ = MakeScratchFolder(PathExists("/dev/shm") ? "/dev/shm" : "/tmp");
+    work_ = root_.path + "/work";
+    ASSERT_EQ(mkdir(work_.c_str(), 0755), 0);
+    ASSERT_EQ(mkdir((root_.path + "/in").c_str(), 0755), 0);
+}
+
+void ProgramTest::TearDown() {
+    RemoveTree(root_.path);
+}
+
+RunResult ProgramTest::Unpack(const std::string &archive, const RunOptions &options) {
+    WriteFile(root_.path + "/in/archive.vorn", archive);
+    return RunProgram({"../in/archive.vorn"}, work_, options);
+}
+
+std::map<std::string, std::string> ProgramTest::WrittenFiles() {
+    std::map<std::string, std::string> files;
+    for (const std::string &name : Written())
+        files[name] = Entry(name);
+    return files;
+}
+
+void ProgramTest::EmptyWork() {
+    for (const std::string &name : Written())
+        remove((work_ + "/" + name).c_str());
+}
+
+void ProgramTest::ExpectNoTemporaryFile(const std::string &what) {
+    for (const std::string &name : Written())
+        EXPECT_NE(name.rfind(".VornReader-", 0), 0u) << what << ": " << name << " left";
+}
+
+void ProgramTest::ExpectNothingOutsideWork() {
+    EXPECT_EQ(ListFolder(root_.path), (std::vector<std::string>{"in", "work"}));
+    EXPECT_EQ(ListFolder(root_.path + "/in"), std::vector<std::string>{"archive.vorn"});
+}
