@@ -28,6 +28,8 @@ int main(int argc, char **argv) {
     PrintOutput("%s", kTitleLines);
     // argv[1] only when given: argc may even be 0 when a caller passes no arguments.
     const char *path = argc > 1 ? argv[1] : nullptr;
+    if (argc > 2)
+        ReportUnusedArguments(path, argc - 2, argv[2]);
     ArchiveResult result = ListArchive(path);
     if (result == kArchiveNotRead)
         PrintOutput("%s", kUsageLine);

@@ -91,7 +91,7 @@ Expected RunModel(const ModelArchive &model, const uint8_t *archive, const Memor
 }
 
 // With one call failed, at most the name of the entry it hit may differ from the model: it
-// holds what stood there before, or, where nothing did, at most a part of the entry's bytes.
+// holds what stood there before, or nothing where nothing did; never a part of the entry.
 void CheckOneEntryLost(const Expected &expected, const Folder &actual) {
     std::vector<std::string> differences = Differences(actual, expected.folder);
     if (differences.empty())
@@ -103,18 +103,15 @@ void CheckOneEntryLost(const Expected &expected, const Folder &actual) {
     if (stood == expected.stoodBefore.end())
         Fail("a name that no entry writes changed", differs);
     const MemoryNode *now = Find(actual, differs), &before = expected.before.at(differs);
-    bool kept = stood->second ? Same(now, &before) : now == nullptr;
-    bool part = !stood->second && now != nullptr && !now->folder &&
-                expected.folder.at(differs).bytes.compare(0, now->bytes.size(), now->bytes) == 0;
-    if (!kept && !part)
+    if (stood->second ? !Same(now, &before) : now != nullptr)
         Fail("a failed call left part of a file, or changed what stood there", differs);
 }
 
 void Check(const ModelArchive &model, const uint8_t *archive, const MemorySystem &system,
            ArchiveResult result) {
     Folder actual = MemoryFolder();
-    if (!UnguardedTemporaryName().empty())
-        Fail("a temporary file had a name no ending signal would remove", UnguardedTemporaryName());
+    if (!GuardProblem().empty())
+        Fail("a file being written was not guarded as it must be", GuardProblem());
     // Only a removal that fails (after the rename over a folder did) leaves one, reported.
     MemoryCall failed = FailedMemoryCall();
     for (auto named = actual.begin(); named != actual.end();) {
@@ -133,7 +130,10 @@ void Check(const ModelArchive &model, const uint8_t *archive, const MemorySystem
         std::vector<std::string> differences = Differences(actual, expected.folder);
         if (!differences.empty())
             Fail("the folder differs from the model", differences[0]);
-        if (result != (expected.allWritten ? kArchiveUnpacked : kArchiveIncomplete))
+        ArchiveResult modelled = !ModelIsArchive(model) ? kArchiveNotRead
+                                 : expected.allWritten  ? kArchiveUnpacked
+                                                        : kArchiveIncomplete;
+        if (result != modelled)
             Fail("the run's result differs from the model", expected.allWritten ? "all" : "not");
     } else if (!FailedAfterEntriesBegan()) { // the archive could not be opened or read
         if (result != kArchiveNotRead || actual.size() != system.folder.size())

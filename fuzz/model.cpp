@@ -93,6 +93,15 @@ bool ModelRefusesName(const std::string &name, bool windowsNames) {
     return devices.count(stem) > 0;
 }
 
+bool ModelIsArchive(const ModelArchive &model) {
+    if (!model.damaged)
+        return true;
+    for (const ModelEntry &entry : model.entries)
+        if (entry.named)
+            return true;
+    return false;
+}
+
 bool ModelWritesAll(const ModelArchive &model, bool windowsNames) {
     for (const ModelEntry &entry : model.entries)
         if (entry.named && (!entry.whole || ModelRefusesName(entry.name, windowsNames)))

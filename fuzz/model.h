@@ -31,3 +31,7 @@ bool ModelRefusesName(const std::string &name, bool windowsNames);
 
 // Whether every entry is written in full into a folder where nothing stood: the run's result.
 bool ModelWritesAll(const ModelArchive &model, bool windowsNames);
+
+// Whether some entry has a name: a file whose directory gives none is not an archive, and
+// nothing of it is unpacked.
+bool ModelIsArchive(const ModelArchive &model);

@@ -34,7 +34,7 @@ class ExtractEntryTest : public ::testing::Test {
         WriteFile(path, bytes);
         FileHandle file = -1;
         int error = 0;
-        ASSERT_TRUE(OpenArchiveFile(path.c_str(), &file, &error));
+        ASSERT_TRUE(OpenFileToRead(path.c_str(), &file, &error));
         reader_ = StartReading(file);
         opened_ = true;
     }

@@ -6,7 +6,16 @@
 //   VORN_FAIL_CALLS=N,M    the calls with these numbers fail with EIO (a close still closes)
 //   VORN_NO_TMPFILE=1      open(O_TMPFILE) is refused, as by a file system without it
 //   VORN_NO_KERNEL_COPY=1  splice is refused, as by a file system that cannot splice
-//   VORN_RAISE=SIGNAL      the signal is raised just before the first write of entry data
+//   VORN_REFUSE_MKNOD=E    mknod fails with errno E, as in a sandbox that refuses the call
+//   VORN_NO_LINK_BY_DESCRIPTOR=1  linkat(AT_EMPTY_PATH) fails with ENOENT, as for a process
+//                          without the privilege on older kernels
+//   VORN_NO_PROC=1         paths under /proc do not exist
+//   VORN_RAISE=SIGNAL      the signal is raised just before the first write of entry data,
+//   VORN_RAISE_AT=CALL     or where a temporary name stands: after the first "linkat", before
+//                          the first "rename"
+//   VORN_RAISE_IN=PREFIX   only for a write to a file whose name starts with PREFIX
+//   VORN_RAISE_WAIT=1      then waits 5 s (Wine ends the program from another thread)
+//   VORN_VMPEAK_LOG=path   the process's peak address space (VmPeak) is written there at exit
 // Standard input, output and error are not counted: their writes go through the C library.
 #include <cerrno>
 #include <csignal>
@@ -28,8 +37,15 @@ template <typename Function> Function Next(const char *name) {
 int logFile = -1;
 long calls = 0;
 char failing[256]; // ",N,M,"
-bool noTmpfile = false, noKernelCopy = false;
-int raiseSignal = 0;
+bool noTmpfile = false, noKernelCopy = false, noLinkByDescriptor = false, noProc = false;
+int refuseMknod = 0, raiseSignal = 0;
+const char *raiseAt = "", *raiseIn = nullptr, *vmPeakLog = nullptr;
+bool raiseWait = false;
+
+int Setting(const char *name) {
+    const char *value = getenv(name);
+    return value != nullptr ? atoi(value) : 0;
+}
 
 __attribute__((constructor)) void ReadSettings() {
     const char *log = getenv("VORN_CALL_LOG"), *fail = getenv("VORN_FAIL_CALLS");
@@ -37,10 +53,31 @@ __attribute__((constructor)) void ReadSettings() {
         logFile = Next<int (*)(const char *, int, ...)>("open")(
             log, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     snprintf(failing, sizeof failing, ",%s,", fail != nullptr ? fail : "");
-    noTmpfile = getenv("VORN_NO_TMPFILE") != nullptr;
-    noKernelCopy = getenv("VORN_NO_KERNEL_COPY") != nullptr;
-    const char *signal = getenv("VORN_RAISE");
-    raiseSignal = signal != nullptr ? atoi(signal) : 0;
+    noTmpfile = Setting("VORN_NO_TMPFILE") != 0;
+    noKernelCopy = Setting("VORN_NO_KERNEL_COPY") != 0;
+    noLinkByDescriptor = Setting("VORN_NO_LINK_BY_DESCRIPTOR") != 0;
+    noProc = Setting("VORN_NO_PROC") != 0;
+    refuseMknod = Setting("VORN_REFUSE_MKNOD");
+    raiseSignal = Setting("VORN_RAISE");
+    raiseWait = Setting("VORN_RAISE_WAIT") != 0;
+    if (getenv("VORN_RAISE_AT") != nullptr)
+        raiseAt = getenv("VORN_RAISE_AT");
+    raiseIn = getenv("VORN_RAISE_IN");
+    vmPeakLog = getenv("VORN_VMPEAK_LOG");
+}
+
+__attribute__((destructor)) void LogPeakAddressSpace() {
+    if (vmPeakLog == nullptr)
+        return;
+    FILE *status = fopen("/proc/self/status", "r"), *log = fopen(vmPeakLog, "w");
+    char line[256];
+    while (status != nullptr && log != nullptr && fgets(line, sizeof line, status) != nullptr)
+        if (strncmp(line, "VmPeak:", 7) == 0)
+            fputs(line, log);
+    if (status != nullptr)
+        fclose(status);
+    if (log != nullptr)
+        fclose(log);
 }
 
 // Counts the call; true, with errno set, when it is one to fail.
@@ -56,12 +93,36 @@ bool Fails(const char *call) {
     return fails;
 }
 
-void RaiseOnceAtData() {
+void RaiseOnce() {
     static bool raised = false;
     if (raiseSignal != 0 && !raised) {
         raised = true;
         raise(raiseSignal);
+        if (raiseWait)
+            sleep(5);
     }
+}
+
+// The file's name, without its folder, starts with the prefix.
+bool Named(int fd, const char *prefix) {
+    char link[64], path[4096];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    ssize_t length = readlink(link, path, sizeof path - 1);
+    if (length <= 0)
+        return false;
+    path[length] = '\0';
+    const char *name = strrchr(path, '/');
+    return name != nullptr && strncmp(name + 1, prefix, strlen(prefix)) == 0;
+}
+
+void RaiseAtData(int fd) {
+    if (raiseAt[0] == '\0' && (raiseIn == nullptr || Named(fd, raiseIn)))
+        RaiseOnce();
+}
+
+void RaiseAt(const char *call) {
+    if (strcmp(raiseAt, call) == 0)
+        RaiseOnce();
 }
 
 } // namespace
@@ -93,7 +154,7 @@ ssize_t pread(int fd, void *buffer, size_t length, off_t position) {
 
 ssize_t write(int fd, const void *data, size_t length) {
     if (fd > 2) {
-        RaiseOnceAtData();
+        RaiseAtData(fd);
         if (Fails("write"))
             return -1;
     }
@@ -113,7 +174,7 @@ ssize_t splice(int in, off64_t *inAt, int out, off64_t *outAt, size_t length, un
         errno = EINVAL;
         return -1;
     }
-    RaiseOnceAtData();
+    RaiseAtData(out);
     if (Fails("splice"))
         return -1;
     return Next<ssize_t (*)(int, off64_t *, int, off64_t *, size_t, unsigned)>("splice")(
@@ -121,6 +182,7 @@ ssize_t splice(int in, off64_t *inAt, int out, off64_t *outAt, size_t length, un
 }
 
 int rename(const char *from, const char *to) {
+    RaiseAt("rename");
     return Fails("rename") ? -1 : Next<int (*)(const char *, const char *)>("rename")(from, to);
 }
 
@@ -128,14 +190,36 @@ int unlink(const char *name) {
     return Fails("unlink") ? -1 : Next<int (*)(const char *)>("unlink")(name);
 }
 
+// The program's probe (a link onto ".", which never succeeds) is told apart from its links.
 int linkat(int fromFolder, const char *from, int toFolder, const char *to, int flags) {
-    if (Fails("linkat"))
+    if ((noLinkByDescriptor && (flags & AT_EMPTY_PATH)) ||
+        (noProc && strncmp(from, "/proc/", 6) == 0)) {
+        errno = ENOENT;
         return -1;
-    return Next<int (*)(int, const char *, int, const char *, int)>("linkat")(fromFolder, from,
-                                                                              toFolder, to, flags);
+    }
+    bool probe = strcmp(to, ".") == 0;
+    if (Fails(probe ? "linkat-probe" : "linkat"))
+        return -1;
+    int linked = Next<int (*)(int, const char *, int, const char *, int)>("linkat")(
+        fromFolder, from, toFolder, to, flags);
+    if (!probe)
+        RaiseAt("linkat");
+    return linked;
+}
+
+int access(const char *path, int mode) {
+    if (noProc && strncmp(path, "/proc/", 6) == 0) {
+        errno = ENOENT;
+        return -1;
+    }
+    return Next<int (*)(const char *, int)>("access")(path, mode);
 }
 
 int mknod(const char *name, mode_t mode, dev_t device) {
+    if (refuseMknod != 0) {
+        errno = refuseMknod;
+        return -1;
+    }
     if (Fails("mknod"))
         return -1;
     return Next<int (*)(const char *, mode_t, dev_t)>("mknod")(name, mode, device);

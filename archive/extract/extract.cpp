@@ -24,7 +24,7 @@ ArchiveReader StartReading(FileHandle archive) {
 }
 
 static ExtractOutcome MakeOutcome(EntryResult result, int error, int64_t bytesWritten) {
-    return ExtractOutcome{result, kNameSafe, error, bytesWritten, nullptr};
+    return ExtractOutcome{result, kNameSafe, error, bytesWritten, kNothingLeft, nullptr};
 }
 
 // The entry's file did not come out as the archive has it: it must not take the name.
@@ -133,14 +133,14 @@ static ExtractOutcome EmptyEntryOutcome(const DirectoryEntry &entry) {
 }
 
 // Where an entry's data goes. A new name, the common case, is created at once; an empty
-// entry's file is made without even opening it. When something already stands under the name,
-// the data goes to a replacement that takes the name by a rename once complete, so what stood
-// there is replaced as a directory entry: never opened, and never half replaced. The
-// replacement is a file without a name where the system has them, else one under a temporary
-// name.
+// entry's file is made whole by that one call, without even opening it. When something already
+// stands under the name, the data goes to a replacement that takes the name by a rename once
+// complete, so what stood there is replaced as a directory entry: never opened, and never half
+// replaced. The replacement is a file without a name where the system has them, else one under
+// a temporary name. A name being written is guarded: an ending signal removes it.
 enum EntryFileState {
     kMadeEmpty,          // a new empty file, not open
-    kNewFile,            // a new file under the entry's name
+    kNewFile,            // a new file under the entry's name, guarded
     kUnnamedReplacement, // a replacement without a name
     kNamedReplacement,   // a replacement under temporaryName, guarded
 };
@@ -164,16 +164,34 @@ static void NextTemporaryName() {
     snprintf(temporaryName, sizeof temporaryName, ".VornReader-%lu-%lu.tmp", process, ++serial);
 }
 
+// Makes the file and guards its name as one step: an ending signal that comes meanwhile waits,
+// so that it never removes a name this run did not make (another run's, or the user's).
+static bool CreateGuarded(const char *name, FileHandle *file, int *error) {
+    HoldEndingSignals();
+    bool created = CreateNewFile(name, file, error);
+    if (created)
+        GuardFile(name);
+    ReleaseEndingSignals();
+    return created;
+}
+
+static bool NameGuarded(FileHandle file, const char *name, int *error) {
+    HoldEndingSignals();
+    bool named = NameUnnamedFile(file, name, error);
+    if (named)
+        GuardFile(name);
+    ReleaseEndingSignals();
+    return named;
+}
+
 // The replacement as a new file under a temporary name, where there are no unnamed files.
 static bool CreateUnderTemporaryName(EntryFile *entryFile, int *error) {
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
         NextTemporaryName();
-        GuardFile(temporaryName);
-        if (CreateNewFile(temporaryName, &entryFile->file, error)) {
+        if (CreateGuarded(temporaryName, &entryFile->file, error)) {
             entryFile->state = kNamedReplacement;
             return true;
         }
-        GuardFile(nullptr);
         if (!IsAlreadyExistsError(*error))
             break;
     }
@@ -185,12 +203,10 @@ static bool CreateUnderTemporaryName(EntryFile *entryFile, int *error) {
 static bool NameUnnamedReplacement(EntryFile *entryFile, int *error) {
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
         NextTemporaryName();
-        GuardFile(temporaryName);
-        if (NameUnnamedFile(entryFile->file, temporaryName, error)) {
+        if (NameGuarded(entryFile->file, temporaryName, error)) {
             entryFile->state = kNamedReplacement;
             return true;
         }
-        GuardFile(nullptr);
         if (!IsAlreadyExistsError(*error))
             break;
     }
@@ -200,12 +216,12 @@ static bool NameUnnamedReplacement(EntryFile *entryFile, int *error) {
 // A new name costs one call; only a name that exists takes the long way.
 static bool CreateEntryFile(const char *name, bool empty, EntryFile *entryFile, int *error) {
     *entryFile = EntryFile{empty ? kMadeEmpty : kNewFile, 0, name};
-    if (empty ? CreateEmptyFile(name, error) : CreateNewFile(name, &entryFile->file, error))
+    if (empty ? CreateEmptyFile(name, error) : CreateGuarded(name, &entryFile->file, error))
         return true;
     if (!IsAlreadyExistsError(*error))
         return false;
     entryFile->state = kUnnamedReplacement;
-    return CreateUnnamedFile(&entryFile->file) || CreateUnderTemporaryName(entryFile, error);
+    return CreateUnnamedFile(".", &entryFile->file) || CreateUnderTemporaryName(entryFile, error);
 }
 
 // A failed close is a failed write, whatever else became of the entry.
@@ -213,6 +229,16 @@ static void CloseEntryFile(FileHandle file, ExtractOutcome *outcome) {
     int error = 0;
     if (!CloseFile(file, &error) && !Failed(*outcome))
         *outcome = MakeOutcome(kEntryWriteFailed, error, outcome->bytesWritten);
+}
+
+// A new name keeps the file only when it holds what the archive has of the entry: a part
+// is removed.
+static void FinishNewFile(const EntryFile &entryFile, ExtractOutcome *outcome) {
+    CloseEntryFile(entryFile.file, outcome);
+    int error = 0;
+    if (Failed(*outcome))
+        outcome->leftover = RemoveFile(entryFile.name, &error) ? kPartRemoved : kPartLeft;
+    GuardFile(nullptr);
 }
 
 // The replacement takes the entry's name when it holds what the archive has of the entry (all
@@ -230,15 +256,17 @@ static void FinishReplacement(EntryFile *entryFile, ExtractOutcome *outcome) {
     if (Failed(*outcome) || !ReplaceWithFile(temporaryName, entryFile->name, &error)) {
         if (!Failed(*outcome))
             *outcome = MakeOutcome(kEntryNotCreated, error, 0);
-        if (!RemoveFile(temporaryName, &error))
-            outcome->leftBehind = temporaryName;
+        if (!RemoveFile(temporaryName, &error)) {
+            outcome->leftover = kTemporaryLeft;
+            outcome->temporaryName = temporaryName;
+        }
     }
     GuardFile(nullptr);
 }
 
 static void FinishEntryFile(EntryFile *entryFile, ExtractOutcome *outcome) {
     if (entryFile->state == kNewFile)
-        CloseEntryFile(entryFile->file, outcome);
+        FinishNewFile(*entryFile, outcome);
     else if (entryFile->state != kMadeEmpty)
         FinishReplacement(entryFile, outcome);
 }

@@ -20,12 +20,21 @@ enum EntryResult {
     kEntryNegativeOffset,
 };
 
+// What a failure left of the entry's file, beside what the result says.
+enum Leftover {
+    kNothingLeft,
+    kPartRemoved,   // a new name's file, not written in full, was removed
+    kPartLeft,      // ... and could not be removed
+    kTemporaryLeft, // the temporary file of a replacement could not be removed
+};
+
 struct ExtractOutcome {
     EntryResult result;
     NameRefusal refusal; // why the name was refused
     int error;           // the system's code for a failed create, read or write
     int64_t bytesWritten;
-    const char *leftBehind; // a temporary file that could not be removed, or nullptr
+    Leftover leftover;
+    const char *temporaryName; // the one left, with kTemporaryLeft
 };
 
 // The archive's data as extraction reads it: by position, so entries may lie in any order,
@@ -44,4 +53,6 @@ ArchiveReader StartReading(FileHandle archive);
 
 // Writes the entry's data to a file called `name` in the working directory. The file is
 // one this call creates: what already stands under the name is replaced, never written to.
+// Afterwards the name holds the whole entry (or all the archive has of it), what stood there
+// before, or nothing.
 ExtractOutcome ExtractEntry(ArchiveReader *reader, const char *name, const DirectoryEntry &entry);

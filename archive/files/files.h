@@ -15,17 +15,24 @@
 // A descriptor on POSIX, a HANDLE on Windows.
 typedef intptr_t FileHandle;
 
-// Error codes are the system's own: errno on POSIX, GetLastError() on Windows.
+// Error codes are the system's own: errno on POSIX, GetLastError() on Windows; and one of the
+// program's own, which no system uses:
+enum { kErrorNotRegularFile = -1 }; // a device, a FIFO, a socket: not a file of bytes on a disk
 
 // True where file names follow Windows' rules (device names, dropped trailing dots).
 bool UsesWindowsFileNames();
 
-// Opens the archive for reading, shared with other readers and writers. Opening never waits
-// (a FIFO with no writer opens at once, and its first read then fails).
-bool OpenArchiveFile(const char *path, FileHandle *file, int *error);
+// Opens a file for reading, shared with other readers and writers. Opening never waits (a
+// FIFO with no writer opens at once).
+bool OpenFileToRead(const char *path, FileHandle *file, int *error);
+
+// The size of an open regular file (on Windows a disk file), the only kind that can be read at
+// any position and whose size holds. Anything else fails: a folder with the system's code for
+// it, anything else with kErrorNotRegularFile.
+bool RegularFileSize(FileHandle file, int64_t *size, int *error);
 
 // Reads up to `length` bytes from `position`. Returns the number read, fewer only at the
-// file's end, or -1 with *error set (a file that cannot be positioned, such as a pipe, fails).
+// file's end, or -1 with *error set.
 int64_t ReadFileAt(FileHandle file, void *buffer, size_t length, int64_t position, int *error);
 
 // Moves up to `length` bytes of `archive` from `position` on into `file` inside the system,
@@ -37,14 +44,16 @@ int64_t CopyFileData(FileHandle archive, int64_t position, FileHandle file, size
 // Creates `name` for writing, only when nothing at all stands under it (not even a
 // dangling symbolic link). A fresh file's permissions are those the system gives by default.
 bool CreateNewFile(const char *name, FileHandle *file, int *error);
-// The same for an empty file, made without opening it where the system allows.
+// The same for an empty file, made without opening it where the system allows. On failure
+// nothing is left under the name.
 bool CreateEmptyFile(const char *name, int *error);
 bool IsAlreadyExistsError(int error);
 
-// A file in the working folder that has no name yet, so that nothing is left of it if the
-// program ends before NameUnnamedFile gives it one. False where the system or the file system
-// has none; callers then write to a file under a temporary name.
-bool CreateUnnamedFile(FileHandle *file);
+// A file in `folder` that has no name yet, so that nothing is left of it if the program ends
+// before NameUnnamedFile gives it one. False where the system or the file system has none, or
+// this run cannot name them; callers then write to a file under a temporary name.
+bool CreateUnnamedFile(const char *folder, FileHandle *file);
+// Links the unnamed file to `name`, in its folder, only when nothing stands there.
 bool NameUnnamedFile(FileHandle file, const char *name, int *error);
 
 // Writes all of `data`; *written says how much went into the file, also on failure.
@@ -54,6 +63,9 @@ bool CloseFile(FileHandle file, int *error);
 // Gives the file `from` the name `to`, replacing what stands there without opening it.
 // Fails on a folder (and on a mount point, or on Windows on a file in use).
 bool ReplaceWithFile(const char *from, const char *to, int *error);
+// Gives the file `from` the name `to` only when nothing stands there; what appears there
+// meanwhile is never replaced.
+bool MoveToNewName(const char *from, const char *to, int *error);
 bool RemoveFile(const char *name, int *error);
 
 // This process's number, to make names no other run of the program uses at the same time.

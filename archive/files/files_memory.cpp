@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <set>
 #include <vector>
 
 #include "archive/files/files.h"
@@ -25,7 +26,10 @@ MemoryCall failed = kNoCall;
 bool entriesBegan = false, failedAfterEntries = false;
 int takenNamesLeft = 0;
 const char *guarded = nullptr;
-std::string unguarded;
+bool holding = false;
+std::set<std::string> made; // names this run made
+std::string madeInHold;     // the name made while signals are held
+std::string guardProblem;
 
 // Counts the call; true, with *error set, when it is the one to fail.
 bool Fails(MemoryCall call, int *error) {
@@ -56,10 +60,14 @@ bool IsTemporary(const char *name) {
     return strlen(name) > 15 && strncmp(name, ".VornReader-", 12) == 0;
 }
 
-// A temporary file must be guarded from the moment it has a name.
+// A file being written must be guarded from the moment it has a name: it is made while the
+// ending signals are held, and guarded before they are released.
 void Named(const char *name) {
-    if (IsTemporary(name) && (guarded == nullptr || strcmp(guarded, name) != 0))
-        unguarded = name;
+    made.insert(name);
+    if (holding)
+        madeInHold = name;
+    else
+        guardProblem = std::string("made outside a hold: ") + name;
 }
 
 // Something stands under the name: a file or folder, or another run's temporary file.
@@ -90,7 +98,10 @@ void StartMemoryRun(const uint8_t *archive, size_t size, const MemorySystem &set
     entriesBegan = failedAfterEntries = false;
     takenNamesLeft = setUp.temporaryNamesTaken ? 100 : 0;
     guarded = nullptr;
-    unguarded.clear();
+    holding = false;
+    made.clear();
+    madeInHold.clear();
+    guardProblem.clear();
 }
 
 std::map<std::string, MemoryNode> MemoryFolder() {
@@ -105,8 +116,9 @@ void EndMemoryRun() {
     names.clear();
     std::vector<size_t>().swap(handles);
     run.folder.clear();
-    unguarded.clear();
-    unguarded.shrink_to_fit();
+    made.clear();
+    guardProblem.clear();
+    guardProblem.shrink_to_fit();
 }
 
 MemoryCall FailedMemoryCall() {
@@ -117,17 +129,22 @@ bool FailedAfterEntriesBegan() {
     return failedAfterEntries;
 }
 
-const std::string &UnguardedTemporaryName() {
-    return unguarded;
+const std::string &GuardProblem() {
+    return guardProblem;
 }
 
 bool UsesWindowsFileNames() {
     return run.windowsNames;
 }
 
-bool OpenArchiveFile(const char *, FileHandle *file, int *error) {
+bool OpenFileToRead(const char *, FileHandle *file, int *error) {
     *file = kArchiveHandle;
     return !Fails(kOpenArchive, error);
+}
+
+bool RegularFileSize(FileHandle, int64_t *size, int *) {
+    *size = static_cast<int64_t>(archiveSize);
+    return true;
 }
 
 int64_t ReadFileAt(FileHandle, void *buffer, size_t length, int64_t position, int *error) {
@@ -173,7 +190,7 @@ bool IsAlreadyExistsError(int error) {
     return error == EEXIST;
 }
 
-bool CreateUnnamedFile(FileHandle *file) {
+bool CreateUnnamedFile(const char *, FileHandle *file) {
     int error = 0;
     entriesBegan = true;
     if (!run.unnamedFiles || Fails(kCreateUnnamed, &error))
@@ -217,6 +234,12 @@ bool ReplaceWithFile(const char *from, const char *to, int *error) {
     return true;
 }
 
+bool MoveToNewName(const char *from, const char *to, int *error) {
+    if (Exists(to, error))
+        return false;
+    return ReplaceWithFile(from, to, error);
+}
+
 bool RemoveFile(const char *name, int *error) {
     if (Fails(kRemoveFile, error))
         return false;
@@ -229,8 +252,22 @@ bool RemoveFile(const char *name, int *error) {
     return true;
 }
 
+// Only a name this run made may be guarded: the signal would remove it.
 void GuardFile(const char *name) {
+    if (name != nullptr && made.count(name) == 0)
+        guardProblem = std::string("guarded before it was made: ") + name;
     guarded = name;
+}
+
+void HoldEndingSignals() {
+    holding = true;
+    madeInHold.clear();
+}
+
+void ReleaseEndingSignals() {
+    holding = false;
+    if (!madeInHold.empty() && (guarded == nullptr || madeInHold != guarded))
+        guardProblem = "made but not guarded: " + madeInHold;
 }
 
 unsigned long CurrentProcessNumber() {
@@ -242,5 +279,7 @@ int LastSystemError() {
 }
 
 const char *DescribeFileError(int error) {
+    if (error == kErrorNotRegularFile)
+        return "not a regular file";
     return strerror(error);
 }

@@ -54,5 +54,7 @@ void EndMemoryRun();
 MemoryCall FailedMemoryCall();
 bool FailedAfterEntriesBegan();
 
-// Names of temporary files the run made while no ending signal would have removed them.
-const std::string &UnguardedTemporaryName();
+// What was wrong with the guard of a file being written, if anything: a name made outside a
+// hold of the ending signals, or not guarded by its release, or one guarded that the run did
+// not make (another run's, or the user's, which a signal would remove).
+const std::string &GuardProblem();

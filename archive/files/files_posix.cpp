@@ -12,9 +12,16 @@
 // What the system refused during this run, so that it is not asked again; each has a plainer
 // way that the program takes instead.
 static struct {
-    bool splice;       // copies go through the program's buffer
-    bool unnamedFiles; // replacements are written under a temporary name from the start
+    bool splice;           // copies go through the program's buffer
+    bool unnamedFiles;     // replacements are written under a temporary name from the start
+    bool linkByDescriptor; // an unnamed file is named through /proc
+    bool mknod;            // an empty file is opened and closed
+    bool renameNoReplace;  // a new name is given by a link and an unlink
 } refused;
+
+// Whether unnamed files have been tried in this run: the first one tells whether and how they
+// can be named.
+static bool unnamedFilesProbed = false;
 
 bool UsesWindowsFileNames() {
     return false;
@@ -22,7 +29,7 @@ bool UsesWindowsFileNames() {
 
 // O_NONBLOCK keeps the open of a FIFO from waiting for a writer; it is cleared at once, as
 // it would change nothing else but a device's reads.
-bool OpenArchiveFile(const char *path, FileHandle *file, int *error) {
+bool OpenFileToRead(const char *path, FileHandle *file, int *error) {
     int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) {
         *error = errno;
@@ -30,6 +37,20 @@ bool OpenArchiveFile(const char *path, FileHandle *file, int *error) {
     }
     fcntl(descriptor, F_SETFL, 0);
     *file = descriptor;
+    return true;
+}
+
+bool RegularFileSize(FileHandle file, int64_t *size, int *error) {
+    struct stat status;
+    if (fstat(static_cast<int>(file), &status) != 0) {
+        *error = errno;
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        *error = S_ISDIR(status.st_mode) ? EISDIR : kErrorNotRegularFile;
+        return false;
+    }
+    *size = status.st_size;
     return true;
 }
 
@@ -89,6 +110,7 @@ int64_t CopyFileData(FileHandle archive, int64_t position, FileHandle file, size
         ssize_t put = splice(pipeEnds[0], nullptr, static_cast<int>(file), nullptr,
                              static_cast<size_t>(taken - given), 0);
         if (put <= 0) {
+            refused.splice = put < 0 && (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP);
             DiscardPipe();
             return given > 0 ? given : -1;
         }
@@ -114,16 +136,33 @@ bool CreateNewFile(const char *name, FileHandle *file, int *error) {
     return true;
 }
 
+// The answers of a system that does not make files by mknod (a seccomp sandbox, a FUSE file
+// system): the call itself is refused, whatever the name.
+static bool IsMknodRefused(int error) {
+    return error == ENOSYS || error == EPERM || error == EINVAL || error == EOPNOTSUPP ||
+           error == ENOTSUP;
+}
+
 // mknod makes a regular file without opening it, and like O_EXCL fails on anything that
-// stands under the name. A file system that does not make files this way gets the open.
+// stands under the name. Where the system refuses the call, the file is opened and closed;
+// a close that fails takes the file away again, so that no name is left that the entry did
+// not fill.
 bool CreateEmptyFile(const char *name, int *error) {
-    if (mknod(name, S_IFREG | 0666, 0) == 0)
-        return true;
-    *error = errno;
-    if (*error != EPERM && *error != EINVAL && *error != EOPNOTSUPP)
-        return false;
+    if (!refused.mknod) {
+        if (mknod(name, S_IFREG | 0666, 0) == 0)
+            return true;
+        *error = errno;
+        if (!IsMknodRefused(*error))
+            return false;
+        refused.mknod = true;
+    }
     FileHandle file;
-    return CreateNewFile(name, &file, error) && CloseFile(file, error);
+    if (!CreateNewFile(name, &file, error))
+        return false;
+    if (CloseFile(file, error))
+        return true;
+    unlink(name);
+    return false;
 }
 
 bool IsAlreadyExistsError(int error) {
@@ -131,31 +170,53 @@ bool IsAlreadyExistsError(int error) {
 }
 
 #if defined(__linux__) && defined(O_TMPFILE)
-// O_TMPFILE makes the unnamed file; /proc gives linkat a path to it (the descriptor alone,
-// AT_EMPTY_PATH, needs a privilege). Without /proc, or where the file system refuses, the
-// program uses named temporary files for the rest of the run.
+// An unnamed file is named by its descriptor (linkat with AT_EMPTY_PATH, which older kernels
+// allow only with a privilege) or else through its path in /proc. Linking it onto "." can
+// never succeed, but tells which: EEXIST comes only after the descriptor was accepted.
+static bool ProbeNamingUnnamedFiles(int descriptor) {
+    unnamedFilesProbed = true;
+    refused.linkByDescriptor =
+        linkat(descriptor, "", AT_FDCWD, ".", AT_EMPTY_PATH) != 0 && errno != EEXIST;
+    return !refused.linkByDescriptor || access("/proc/self/fd", X_OK) == 0;
+}
 
-bool CreateUnnamedFile(FileHandle *file) {
-    if (!refused.unnamedFiles && access("/proc/self/fd", X_OK) != 0)
-        refused.unnamedFiles = true;
+// Only a file system that has no unnamed files, or a run that cannot name them, gives them up:
+// any other failure (no descriptor left, a disk error) costs this replacement its unnamed file,
+// not the rest of the run.
+bool CreateUnnamedFile(const char *folder, FileHandle *file) {
     if (refused.unnamedFiles)
         return false;
-    int descriptor = open(".", O_WRONLY | O_TMPFILE | O_CLOEXEC, 0666);
-    refused.unnamedFiles = descriptor < 0;
+    int descriptor = open(folder, O_WRONLY | O_TMPFILE | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        refused.unnamedFiles = errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL;
+        return false;
+    }
+    if (!unnamedFilesProbed && !ProbeNamingUnnamedFiles(descriptor)) {
+        refused.unnamedFiles = true;
+        close(descriptor);
+        return false;
+    }
     *file = descriptor;
-    return descriptor >= 0;
+    return true;
 }
 
 bool NameUnnamedFile(FileHandle file, const char *name, int *error) {
-    char path[32];
-    snprintf(path, sizeof path, "/proc/self/fd/%d", static_cast<int>(file));
-    if (linkat(AT_FDCWD, path, AT_FDCWD, name, AT_SYMLINK_FOLLOW) == 0)
+    int descriptor = static_cast<int>(file);
+    int linked;
+    if (!refused.linkByDescriptor) {
+        linked = linkat(descriptor, "", AT_FDCWD, name, AT_EMPTY_PATH);
+    } else {
+        char path[32];
+        snprintf(path, sizeof path, "/proc/self/fd/%d", descriptor);
+        linked = linkat(AT_FDCWD, path, AT_FDCWD, name, AT_SYMLINK_FOLLOW);
+    }
+    if (linked == 0)
         return true;
     *error = errno;
     return false;
 }
 #else
-bool CreateUnnamedFile(FileHandle *) {
+bool CreateUnnamedFile(const char *, FileHandle *) {
     return false;
 }
 
@@ -195,6 +256,25 @@ bool ReplaceWithFile(const char *from, const char *to, int *error) {
     return false;
 }
 
+// renameat2 with RENAME_NOREPLACE does it in one call; a file system without it gets a link,
+// which fails on anything that stands under the name, and the old name's removal.
+bool MoveToNewName(const char *from, const char *to, int *error) {
+    if (!refused.renameNoReplace) {
+        if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+            return true;
+        *error = errno;
+        if (*error != EINVAL && *error != ENOSYS && *error != EOPNOTSUPP)
+            return false;
+        refused.renameNoReplace = true;
+    }
+    if (link(from, to) != 0) {
+        *error = errno;
+        return false;
+    }
+    unlink(from);
+    return true;
+}
+
 bool RemoveFile(const char *name, int *error) {
     if (unlink(name) == 0)
         return true;
@@ -211,5 +291,7 @@ int LastSystemError() {
 }
 
 const char *DescribeFileError(int error) {
+    if (error == kErrorNotRegularFile)
+        return "not a regular file";
     return strerror(error);
 }

@@ -20,7 +20,7 @@ static DWORD PartOf(size_t left) {
 }
 
 // No FILE_SHARE_DELETE: while the archive is read, nothing can rename over it or remove it.
-bool OpenArchiveFile(const char *path, FileHandle *file, int *error) {
+bool OpenFileToRead(const char *path, FileHandle *file, int *error) {
     HANDLE handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     *file = reinterpret_cast<FileHandle>(handle);
@@ -29,12 +29,23 @@ bool OpenArchiveFile(const char *path, FileHandle *file, int *error) {
     return handle != INVALID_HANDLE_VALUE;
 }
 
-// Only a disk file can be read by position: a pipe or a device would ignore the offset.
-int64_t ReadFileAt(FileHandle file, void *buffer, size_t length, int64_t position, int *error) {
+// Only a disk file can be read by position: a pipe or a device would ignore the offset. (A
+// folder cannot be opened for reading at all.)
+bool RegularFileSize(FileHandle file, int64_t *size, int *error) {
     if (GetFileType(AsHandle(file)) != FILE_TYPE_DISK) {
-        *error = ERROR_SEEK_ON_DEVICE;
-        return -1;
+        *error = kErrorNotRegularFile;
+        return false;
     }
+    LARGE_INTEGER bytes;
+    if (!GetFileSizeEx(AsHandle(file), &bytes)) {
+        *error = static_cast<int>(GetLastError());
+        return false;
+    }
+    *size = bytes.QuadPart;
+    return true;
+}
+
+int64_t ReadFileAt(FileHandle file, void *buffer, size_t length, int64_t position, int *error) {
     size_t total = 0;
     while (total < length) {
         OVERLAPPED at = {};
@@ -57,9 +68,11 @@ int64_t ReadFileAt(FileHandle file, void *buffer, size_t length, int64_t positio
     return static_cast<int64_t>(total);
 }
 
+// Shared for deletion only, so that an interrupted run can remove the file while it is still
+// being written (interrupt_windows.cpp).
 bool CreateNewFile(const char *name, FileHandle *file, int *error) {
-    HANDLE handle =
-        CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
     *file = reinterpret_cast<FileHandle>(handle);
     if (handle == INVALID_HANDLE_VALUE)
         *error = static_cast<int>(GetLastError());
@@ -70,12 +83,18 @@ int64_t CopyFileData(FileHandle, int64_t, FileHandle, size_t) {
     return -1;
 }
 
+// A close that fails takes the file away again.
 bool CreateEmptyFile(const char *name, int *error) {
     FileHandle file;
-    return CreateNewFile(name, &file, error) && CloseFile(file, error);
+    if (!CreateNewFile(name, &file, error))
+        return false;
+    if (CloseFile(file, error))
+        return true;
+    DeleteFileA(name);
+    return false;
 }
 
-bool CreateUnnamedFile(FileHandle *) {
+bool CreateUnnamedFile(const char *, FileHandle *) {
     return false;
 }
 
@@ -133,6 +152,14 @@ bool ReplaceWithFile(const char *from, const char *to, int *error) {
     return false;
 }
 
+// Without MOVEFILE_REPLACE_EXISTING, a move fails on anything that stands under the name.
+bool MoveToNewName(const char *from, const char *to, int *error) {
+    if (MoveFileExA(from, to, 0))
+        return true;
+    *error = static_cast<int>(GetLastError());
+    return false;
+}
+
 bool RemoveFile(const char *name, int *error) {
     if (DeleteFileA(name))
         return true;
@@ -153,6 +180,8 @@ int LastSystemError() {
 // The system's message, without the line break and full stop it ends in.
 const char *DescribeFileError(int error) {
     static char text[256];
+    if (error == kErrorNotRegularFile)
+        return "not a regular file";
     DWORD length =
         FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                        static_cast<DWORD>(error), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text,

@@ -8,6 +8,12 @@
 // while it is guarded.
 void GuardFile(const char *name);
 
+// Ending signals that come between the two calls wait until the release: a file is made and
+// its name guarded as one step, so that no signal finds a name guarded that this run did not
+// make (another run's, or the user's).
+void HoldEndingSignals();
+void ReleaseEndingSignals();
+
 #if !defined(_WIN32)
 struct termios;
 // The terminal settings to put back on `fd` if the program is ended now; nullptr for none.

@@ -2,3 +2,5 @@
 #include "archive/files/interrupt.h"
 
 void GuardFile(const char *) {}
+void HoldEndingSignals() {}
+void ReleaseEndingSignals() {}

@@ -130,17 +130,22 @@ static bool ReadTables(const Archive &archive, Directory *directory) {
 }
 
 // Reads the count and, when there are entries, both tables. False when the archive cannot be
-// read at all, or there is no memory for its directory.
+// read at all, there is no memory for its directory, or no entry can have a name: a file cut
+// before its names, or none of this format.
 static bool ReadDirectory(const Archive &archive, Directory *directory) {
     if (!ReadEntryCount(archive, directory))
         return false;
-    if (directory->entryCount == 0)
-        return true;
-    if (!ReserveDirectory(directory)) {
+    if (directory->entryCount > 0 && !ReserveDirectory(directory)) {
         ReportOutOfMemory();
         return false;
     }
-    return ReadTables(archive, directory);
+    if (directory->entryCount > 0 && !ReadTables(archive, directory))
+        return false;
+    if (directory->damaged && directory->named == 0) {
+        ReportNotAnArchive(archive.path, directory->damage);
+        return false;
+    }
+    return true;
 }
 
 // Writes each entry that has a name, then prints its line; an entry left without a name by
@@ -166,8 +171,9 @@ static bool UnpackEntries(FileHandle file, const Directory &directory) {
 
 // The count line, the directory's one report when it is damaged, then the entries.
 static bool ListDirectory(FileHandle file, const char *path, Directory *directory) {
-    if (directory->entryCount > 0)
-        PrintOutput("File has %i Entries\n\n", static_cast<int>(directory->entryCount));
+    if (directory->entryCount == 0)
+        return true;
+    PrintOutput("File has %i Entries\n\n", static_cast<int>(directory->entryCount));
     if (directory->damaged) {
         directory->damage.nameless = directory->entryCount - directory->named;
         ReportDamagedDirectory(path, directory->damage);
@@ -180,12 +186,16 @@ ArchiveResult ListArchive(const char *path) {
         return kArchiveNotRead;
     Archive archive = {0, path};
     int error = 0;
-    if (!OpenArchiveFile(path, &archive.file, &error)) {
+    if (!OpenFileToRead(path, &archive.file, &error)) {
         ReportCannotOpen(path, error);
         return kArchiveNotRead;
     }
     Directory directory = {};
-    bool read = ReadDirectory(archive, &directory);
+    int64_t size = 0;
+    bool read = RegularFileSize(archive.file, &size, &error);
+    if (!read)
+        ReportCannotRead(path, error);
+    read = read && ReadDirectory(archive, &directory);
     bool allWritten = read && ListDirectory(archive.file, path, &directory);
     CloseFile(archive.file, &error);
     free(directory.entries);

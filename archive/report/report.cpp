@@ -58,6 +58,14 @@ static ShownPath ShowPath(const char *path) {
     return shown;
 }
 
+// The program unpacks one archive a run; the arguments after it are named, so that `*.vorn`
+// does not pass for having unpacked them all.
+void ReportUnusedArguments(const char *path, int count, const char *first) {
+    ReportProblem("%d argument%s after \"%s\" %s not used (\"%s\"%s): one archive per run", count,
+                  count == 1 ? "" : "s", ShowPath(path).text, count == 1 ? "is" : "are",
+                  ShowPath(first).text, count == 1 ? "" : ", ...");
+}
+
 void ReportCannotOpen(const char *path, int error) {
     ReportProblem("cannot open \"%s\": %s", ShowPath(path).text, DescribeFileError(error));
 }
@@ -70,8 +78,10 @@ void ReportOutOfMemory() {
     ReportProblem("out of memory reading the directory");
 }
 
-// What is wrong with the directory, as the middle of its report line.
-static void DescribeDamage(const DirectoryDamage &damage, char *what, size_t size) {
+// What is wrong with the directory, as the middle of its report line: the bytes that a table
+// lacks (or, with `fileSize`, how far the file goes), or the last entry that places the names
+// nowhere.
+static void DescribeDamage(const DirectoryDamage &damage, bool fileSize, char *what, size_t size) {
     if (damage.table == nullptr) {
         snprintf(what, size,
                  "the last entry's offset %ld and size %ld give no valid name table "
@@ -81,19 +91,27 @@ static void DescribeDamage(const DirectoryDamage &damage, char *what, size_t siz
         return;
     }
     long long start = damage.start, last = start + static_cast<long long>(damage.needed) - 1;
-    snprintf(what, size, "%s needs bytes %lld to %lld; bytes %lld to %lld are missing",
-             damage.table, start, last, start + static_cast<long long>(damage.got), last);
+    long long end = start + static_cast<long long>(damage.got);
+    if (fileSize)
+        snprintf(what, size, "%s needs bytes %lld to %lld; the file has %lld byte%s", damage.table,
+                 start, last, end, end == 1 ? "" : "s");
+    else
+        snprintf(what, size, "%s needs bytes %lld to %lld; bytes %lld to %lld are missing",
+                 damage.table, start, last, end, last);
+}
+
+void ReportNotAnArchive(const char *path, const DirectoryDamage &damage) {
+    char what[256];
+    DescribeDamage(damage, true, what, sizeof what);
+    ReportProblem("\"%s\": not a Vorn archive, or cut short before its names: %s",
+                  ShowPath(path).text, what);
 }
 
 // Entries without a name are not written, and get no line each: a file that is not an
 // archive at all would otherwise fill the screen with them.
 void ReportDamagedDirectory(const char *path, const DirectoryDamage &damage) {
     char what[256];
-    DescribeDamage(damage, what, sizeof what);
-    if (damage.nameless == 0) {
-        ReportProblem("\"%s\": damaged directory: %s", ShowPath(path).text, what);
-        return;
-    }
+    DescribeDamage(damage, false, what, sizeof what);
     bool one = damage.nameless == 1;
     ReportProblem("\"%s\": damaged directory: %s; %lu %s no name (not a Vorn archive, or cut "
                   "short)",
@@ -165,9 +183,20 @@ void ReportEntry(unsigned number, const char *name, const DirectoryEntry &entry,
     char cause[256], shown[4 * kNameRecordBytes + 1];
     DescribeEntryOutcome(outcome, entry, cause, sizeof cause);
     ShowText(name, kShownInReport, shown, sizeof shown);
-    if (outcome.leftBehind == nullptr)
+    switch (outcome.leftover) {
+    case kNothingLeft:
         ReportProblem("entry %u \"%s\": %s", number, shown, cause);
-    else
+        break;
+    case kPartRemoved:
+        ReportProblem("entry %u \"%s\": %s; the partial file was removed", number, shown, cause);
+        break;
+    case kPartLeft:
+        ReportProblem("entry %u \"%s\": %s; the partial file could not be removed", number, shown,
+                      cause);
+        break;
+    case kTemporaryLeft:
         ReportProblem("entry %u \"%s\": %s; the temporary file \"%s\" is left behind", number,
-                      shown, cause, outcome.leftBehind);
+                      shown, cause, outcome.temporaryName);
+        break;
+    }
 }

@@ -12,7 +12,9 @@
 // Flushes standard output. False, after one report line, when any of it was lost.
 bool ReportLostOutput();
 
-// --- The archive ---
+// --- The command line and the archive ---
+
+void ReportUnusedArguments(const char *path, int count, const char *first);
 
 void ReportCannotOpen(const char *path, int error);
 void ReportCannotRead(const char *path, int error);
@@ -31,6 +33,8 @@ struct DirectoryDamage {
 
 // The archive's one line about its damage, with how many entries it leaves without a name.
 void ReportDamagedDirectory(const char *path, const DirectoryDamage &damage);
+// The same damage when it leaves no entry a name: the file is no archive the program can use.
+void ReportNotAnArchive(const char *path, const DirectoryDamage &damage);
 
 // --- The entries ---
 
