@@ -1,6 +1,7 @@
 // The console on POSIX: signals that would end the program in the middle of its work, and
 // the closing pause. The shell has no "pause" command, so the program prints the prompt
 // itself and waits for one key, but only for a person at the terminal.
+#include <cerrno>
 #include <csignal>
 #include <termios.h>
 #include <unistd.h>
@@ -19,25 +20,28 @@ void PrepareProcess() {
 // Reads one byte; the end of input, or an error, ends the wait at once.
 static void WaitForByte(int fd) {
     char byte;
-    ssize_t ignored = read(fd, &byte, 1);
-    (void)ignored;
+    while (read(fd, &byte, 1) < 0 && errno == EINTR) {
+    }
 }
 
 // Raw mode for one key: no line editing, no echo. The settings found are put back afterwards,
-// also when an ending signal ends the wait (the signal room does that, then ends the program).
+// also when an ending signal ends the wait, and while the program is stopped (interrupt.h).
+// Neither change flushes the terminal: a key typed ahead, before the prompt, ends the pause at
+// once, and what is typed after the key stays for whoever reads the terminal next, as with the
+// Windows command interpreter's pause.
 static void WaitForKey(int fd) {
-    static termios saved;
+    static termios saved, raw;
     if (tcgetattr(fd, &saved) != 0)
         return;
-    termios raw = saved;
+    raw = saved;
     raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
     raw.c_cc[VMIN] = 1;
     raw.c_cc[VTIME] = 0;
-    GuardTerminal(fd, &saved);
-    if (tcsetattr(fd, TCSAFLUSH, &raw) == 0)
+    GuardTerminal(fd, &saved, &raw);
+    if (tcsetattr(fd, TCSANOW, &raw) == 0)
         WaitForByte(fd);
-    tcsetattr(fd, TCSAFLUSH, &saved);
-    GuardTerminal(fd, nullptr);
+    tcsetattr(fd, TCSANOW, &saved);
+    GuardTerminal(fd, nullptr, nullptr);
 }
 
 // A person is there when both ends of the console are a terminal and the program owns it (is

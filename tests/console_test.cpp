@@ -1,6 +1,7 @@
 // The console: standard output that cannot be written, and the closing pause at a terminal of
 // the program's own.
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <iostream>
 #include <poll.h>
@@ -67,18 +68,26 @@ TEST_F(ProgramTest, ALostListingIsReportedAndTheEntriesStillWritten) {
 
 // How the program meets a terminal of its own (a pseudo-terminal) in one run.
 struct OnTerminal {
-    bool outputToFile = false; // standard output a file instead of the terminal
-    std::string pipedInput;    // when not empty, standard input a pipe holding these bytes
-    const char *key = nullptr; // typed once the pause waits for a key in raw mode
-    int signal = 0;            // or sent then
+    bool outputToFile = false;     // standard output a file instead of the terminal
+    std::string pipedInput;        // when not empty, standard input a pipe holding these bytes
+    const char *typedAhead = "";   // typed before the program starts
+    const char *keys = "";         // typed once the pause waits for a key in raw mode,
+    int signal = 0;                // or a signal sent then
+    bool stopAndContinue = false;  // first stopped (SIGSTOP) and continued (SIGCONT)
+    bool background = false;       // the program in a background process group
+    bool interruptIgnored = false; // started with SIGINT ignored
 };
 
 struct TerminalRun {
-    int ended = 0;      // the wait status
-    termios after = {}; // the terminal's settings once the program ended
-    std::string unread; // what the program left of its piped input
+    int ended = 0;        // the wait status
+    termios during = {};  // the terminal's settings while the pause waited for a key
+    termios after = {};   // and once the program ended
+    std::string unread;   // what the program left of its piped input,
+    std::string leftOver; // and of what was typed at the terminal
 };
 
+// A session of its own with the terminal as its controlling terminal; in the background, the
+// program runs in a process group of its own below it.
 static void ChildOnTerminal(const std::string &side, const std::string &cwd, int input,
                             const OnTerminal &how, const std::vector<std::string> &command) {
     setsid();
@@ -88,7 +97,17 @@ static void ChildOnTerminal(const std::string &side, const std::string &cwd, int
     dup2(how.pipedInput.empty() ? own : input, 0);
     dup2(how.outputToFile ? open("out", O_WRONLY | O_CREAT | O_TRUNC, 0600) : own, 1);
     dup2(own, 2);
-    ExecCommand(command);
+    if (how.interruptIgnored)
+        signal(SIGINT, SIG_IGN);
+    pid_t program = how.background ? fork() : 0;
+    if (program == 0) {
+        if (how.background)
+            setpgid(0, 0);
+        ExecCommand(command);
+    }
+    int status = 0;
+    waitpid(program, &status, 0);
+    _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 128);
 }
 
 // Drains the terminal for up to `seconds`, until `done` says so.
@@ -105,31 +124,53 @@ template <typename Done> static bool Await(int terminal, double seconds, Done do
     return false;
 }
 
-// Runs the program on its terminal; with a key or a signal, waits until the pause has put the
-// terminal in raw mode, then types or sends it. A program that has not ended 10 s later is
-// killed (and the case fails).
+static std::string ReadWhatIsThere(int fd) {
+    std::string bytes;
+    fcntl(fd, F_SETFL, O_NONBLOCK);
+    char part[256];
+    for (ssize_t got; (got = read(fd, part, sizeof part)) > 0;)
+        bytes.append(part, static_cast<size_t>(got));
+    return bytes;
+}
+
+// Runs the program on its terminal. With keys, a signal or a stop, waits until the pause has
+// put the terminal in raw mode; a stopped program gets the settings it found back, as a shell
+// does, and is continued, and must take up raw mode again; then the keys are typed or the
+// signal sent. A program that has not ended 10 s later is killed (and the case fails).
 static TerminalRun RunOnTerminal(const std::vector<std::string> &command, const std::string &cwd,
                                  const OnTerminal &how) {
     int terminal = posix_openpt(O_RDWR | O_NOCTTY), input[2] = {-1, -1};
     EXPECT_TRUE(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
     std::string side = ptsname(terminal);
     int held = open(side.c_str(), O_RDWR | O_NOCTTY); // keeps the terminal after the program
+    termios before;
+    tcgetattr(held, &before);
     if (!how.pipedInput.empty()) {
         EXPECT_EQ(pipe(input), 0);
         EXPECT_EQ(write(input[1], how.pipedInput.data(), how.pipedInput.size()),
                   static_cast<ssize_t>(how.pipedInput.size()));
         close(input[1]);
     }
+    EXPECT_EQ(write(terminal, how.typedAhead, strlen(how.typedAhead)),
+              static_cast<ssize_t>(strlen(how.typedAhead)));
     pid_t child = fork();
     if (child == 0)
         ChildOnTerminal(side, cwd, input[0], how, command);
     TerminalRun run;
-    if (how.key != nullptr || how.signal != 0) {
-        EXPECT_TRUE(Await(terminal, 10, [&] {
-            return tcgetattr(held, &run.after) == 0 && !(run.after.c_lflag & ICANON);
-        })) << "the pause never put the terminal in raw mode";
-        if (how.key != nullptr)
-            EXPECT_EQ(write(terminal, how.key, 1), 1);
+    auto raw = [&] { return tcgetattr(held, &run.during) == 0 && !(run.during.c_lflag & ICANON); };
+    if (*how.keys != '\0' || how.signal != 0) {
+        EXPECT_TRUE(Await(terminal, 10, raw)) << "the pause never put the terminal in raw mode";
+        if (how.stopAndContinue) {
+            kill(child, SIGSTOP);
+            int stopped = 0;
+            EXPECT_EQ(waitpid(child, &stopped, WUNTRACED), child);
+            tcsetattr(held, TCSANOW, &before);
+            kill(child, SIGCONT);
+            EXPECT_TRUE(Await(terminal, 10, raw)) << "raw mode not taken up again";
+        }
+        if (*how.keys != '\0')
+            EXPECT_EQ(write(terminal, how.keys, strlen(how.keys)),
+                      static_cast<ssize_t>(strlen(how.keys)));
         else
             kill(child, how.signal);
     }
@@ -140,11 +181,9 @@ static TerminalRun RunOnTerminal(const std::vector<std::string> &command, const 
         waitpid(child, &run.ended, 0);
     }
     tcgetattr(held, &run.after);
+    run.leftOver = ReadWhatIsThere(held);
     if (input[0] >= 0) {
-        fcntl(input[0], F_SETFL, O_NONBLOCK);
-        char left[256];
-        for (ssize_t got; (got = read(input[0], left, sizeof left)) > 0;)
-            run.unread.append(left, static_cast<size_t>(got));
+        run.unread = ReadWhatIsThere(input[0]);
         close(input[0]);
     }
     close(held);
@@ -153,9 +192,11 @@ static TerminalRun RunOnTerminal(const std::vector<std::string> &command, const 
 }
 
 // The pause waits for one key only for a person: standard input and output both the terminal,
-// the program in its foreground. It reads nothing else, and keeps no script waiting. However
-// the wait ends, the terminal gets its line editing and echo back; a signal ends the program
-// by that signal, so its caller knows it was interrupted.
+// the program in its foreground. It reads nothing else, and keeps no script waiting. It waits
+// without echo; a key typed ahead ends it at once, and what is typed after the key stays for
+// whoever reads the terminal next. However the wait ends, the terminal gets its line editing
+// and echo back, also while the program is stopped; a signal ends the program by that signal,
+// so its caller knows it was interrupted, unless the caller had it ignored.
 TEST_F(ProgramTest, ThePauseWaitsOnlyForAPersonAtTheTerminal) {
     if (TestingWindowsProgram())
         GTEST_SKIP() << "on Windows the pause is the command interpreter's";
@@ -163,23 +204,37 @@ TEST_F(ProgramTest, ThePauseWaitsOnlyForAPersonAtTheTerminal) {
     struct Row {
         const char *what;
         OnTerminal how;
-        int endedBy; // the signal, or 0 for exit status 0
+        int endedBy;               // the signal, or 0 for exit status 0
+        const char *leftOver = ""; // what the terminal holds afterwards
     } rows[] = {
-        {"a key typed", {}, 0},
+        {"a key typed; what follows it stays", {}, 0, "ls\n"},
+        {"a key typed ahead, before the prompt", {}, 0},
         {"Ctrl-C typed", {}, SIGINT},
+        {"Ctrl-C typed, ignored by the caller", {}, 0},
         {"SIGTERM", {}, SIGTERM},
         {"SIGHUP", {}, SIGHUP},
+        {"stopped and continued, then a key", {}, 0},
         {"standard output a file: no wait", {}, 0},
         {"standard input a pipe: nothing read, no wait", {}, 0},
+        {"a background job: no wait", {}, 0},
     };
-    rows[0].how.key = "x";
-    rows[1].how.key = "\x03";
-    rows[2].how.signal = SIGTERM;
-    rows[3].how.signal = SIGHUP;
-    rows[4].how.outputToFile = true;
-    rows[5].how.pipedInput = "first line of a list\nsecond\n";
+    rows[0].how.keys = "kls\n";
+    rows[1].how.typedAhead = "k";
+    rows[2].how.keys = "\x03";
+    rows[3].how.keys = "\x03x";
+    rows[3].how.interruptIgnored = true;
+    rows[4].how.signal = SIGTERM;
+    rows[5].how.signal = SIGHUP;
+    rows[6].how.keys = "x";
+    rows[6].how.stopAndContinue = true;
+    rows[7].how.outputToFile = true;
+    rows[8].how.pipedInput = "first line of a list\nsecond\n";
+    rows[9].how.background = true;
     for (const Row &row : rows) {
         TerminalRun run = RunOnTerminal(ProgramCommand({"../in/archive.vorn"}), work_, row.how);
+        if (*row.how.keys != '\0') {
+            EXPECT_FALSE(run.during.c_lflag & ECHO) << row.what << ": echo on while waiting";
+        }
         EXPECT_TRUE(run.after.c_lflag & ICANON) << row.what << ": line editing not restored";
         EXPECT_TRUE(run.after.c_lflag & ECHO) << row.what << ": echo not restored";
         if (row.endedBy != 0) {
@@ -188,6 +243,7 @@ TEST_F(ProgramTest, ThePauseWaitsOnlyForAPersonAtTheTerminal) {
             EXPECT_TRUE(WIFEXITED(run.ended) && WEXITSTATUS(run.ended) == 0) << row.what;
         }
         EXPECT_EQ(run.unread, row.how.pipedInput) << row.what;
+        EXPECT_EQ(run.leftOver, row.leftOver) << row.what;
     }
     std::string toFile = ReadFile(work_ + "/out");
     EXPECT_EQ(toFile.substr(toFile.size() - 33), "Press any key to continue . . . \n");

@@ -2,6 +2,7 @@
 // under a name replaced and never written through, and every way a run can break.
 #include <algorithm>
 #include <csignal>
+#include <cstring>
 #include <iostream>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -381,10 +382,13 @@ TEST_F(ProgramTest, EveryFileCallFailingInTurnLosesNothing) {
 // keeps its bytes, a new name holds nothing, and no temporary file is left, but where the
 // system gives no way to name an unnamed file (neither /proc nor the privilege), and SIGKILL
 // leaves the named one. The program ends by the signal, unless it was started with it ignored;
-// a file-size limit fails the one entry only.
+// a file-size limit fails the one entry only. On Windows the signal is Ctrl-C, which Wine
+// hands to the program's console control handler on a thread of its own (the library then
+// holds the writing thread back), and the run ends before the entry after.
 TEST_F(ProgramTest, ARunEndedFromOutsideLeavesNoHalfWrittenFile) {
-    if (TestingWindowsProgram() || TestingSanitizedProgram())
-        GTEST_SKIP() << "signals are raised by a library preloaded into the Linux program";
+    if (TestingSanitizedProgram())
+        GTEST_SKIP() << "signals are raised by a library preloaded into the program, which a "
+                        "sanitized program does not take";
     std::string data(100 * 1024, 'N');
     WriteFile(root_.path + "/in/archive.vorn", BuildArchive({{"victim", data}, {"after", "a"}}));
     const std::string named = "VORN_NO_TMPFILE=1", noProc = "VORN_NO_PROC=1";
@@ -413,8 +417,23 @@ TEST_F(ProgramTest, ARunEndedFromOutsideLeavesNoHalfWrittenFile) {
          false,
          true},
         {"a file-size limit", 0, {named}, true, false, false, 64 * 1024},
+        {"Ctrl-C while a replacement is written (Windows)",
+         SIGINT,
+         {"VORN_RAISE_IN=.VornReader-", "VORN_RAISE_WAIT=1"}},
+        {"Ctrl-C in a new name's data (Windows)",
+         SIGINT,
+         {"VORN_RAISE_IN=victim", "VORN_RAISE_WAIT=1"},
+         false},
     };
     for (const Row &row : rows) {
+        bool windowsRow = strstr(row.what, "(Windows)") != nullptr;
+        if (windowsRow != TestingWindowsProgram())
+            continue;
+        if (!PreloadReachesProgram()) {
+            std::cout << "row \"" << row.what << "\" left out: the preloaded library is built "
+                      << "for 64-bit programs\n";
+            continue;
+        }
         EmptyWork();
         if (row.occupied)
             WriteFile(work_ + "/victim", "old victim");
@@ -437,11 +456,13 @@ TEST_F(ProgramTest, ARunEndedFromOutsideLeavesNoHalfWrittenFile) {
             continue;
         }
         if (row.occupied) {
-            EXPECT_EQ(Entry("victim"), "old victim") << row.what;
+            EXPECT_TRUE(Entry("victim") == "old victim") << row.what;
         } else {
             EXPECT_FALSE(PathExists(work_ + "/victim")) << row.what;
         }
-        if (row.signal != 0) {
+        if (windowsRow) {
+            EXPECT_FALSE(PathExists(work_ + "/after")) << row.what << ": the run went on";
+        } else if (row.signal != 0) {
             EXPECT_EQ(result.signal, row.signal) << row.what;
         } else {
             EXPECT_EQ(result.err, "VornReader: entry 1 \"victim\": write failed: File too large "

@@ -76,6 +76,10 @@ bool TestingWindowsProgram() {
     return program != nullptr && strstr(program, ".exe") != nullptr;
 }
 
+bool PreloadReachesProgram() {
+    return !TestingWindowsProgram() || getenv("VORN_PRELOAD_REACHES") != nullptr;
+}
+
 bool TestingSanitizedProgram() {
 #if defined(VORN_SANITIZED)
     return true;

@@ -60,6 +60,10 @@ std::string FailCallsLibrary();
 // True when the program under test is the Windows build.
 bool TestingWindowsProgram();
 
+// True when a library preloaded into the launcher reaches the program: Linux's, or the 64-bit
+// Windows program's under 64-bit Wine (the library is built for 64-bit programs).
+bool PreloadReachesProgram();
+
 // True when the program was built with sanitizers, whose shadow memory rules out
 // address-space limits and memory figures.
 bool TestingSanitizedProgram();

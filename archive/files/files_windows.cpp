@@ -133,16 +133,30 @@ bool CloseFile(FileHandle file, int *error) {
     return false;
 }
 
+// How many names the file has, or 0 when that cannot be told; links are not followed.
+static DWORD CountNames(const char *name) {
+    HANDLE handle = CreateFileA(name, FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    BY_HANDLE_FILE_INFORMATION information;
+    bool told = handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(handle, &information);
+    if (handle != INVALID_HANDLE_VALUE)
+        CloseHandle(handle);
+    return told ? information.nNumberOfLinks : 0;
+}
+
 // Windows does not replace a read-only file (Wine does): its attribute is cleared for the
-// move, and put back when the move fails all the same. The file that takes the name is new,
-// with a new file's attributes, as on POSIX.
+// move, and put back when the move fails all the same. The attribute belongs to the file, not
+// the name: a file with other names (hard links, which live on after the move) keeps it, and
+// the entry is reported instead. The file that takes the name is new, with a new file's
+// attributes, as on POSIX.
 bool ReplaceWithFile(const char *from, const char *to, int *error) {
     if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING))
         return true;
     *error = static_cast<int>(GetLastError());
     DWORD attributes = GetFileAttributesA(to);
     if (*error != ERROR_ACCESS_DENIED || attributes == INVALID_FILE_ATTRIBUTES ||
-        !(attributes & FILE_ATTRIBUTE_READONLY) ||
+        !(attributes & FILE_ATTRIBUTE_READONLY) || CountNames(to) != 1 ||
         !SetFileAttributesA(to, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)))
         return false;
     if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING))

@@ -16,7 +16,8 @@ void ReleaseEndingSignals();
 
 #if !defined(_WIN32)
 struct termios;
-// The terminal settings to put back on `fd` if the program is ended now; nullptr for none.
-// Both must stay unchanged while they are guarded.
-void GuardTerminal(int fd, const termios *saved);
+// The terminal settings to put back on `fd` if the program is ended or stopped now, and those
+// of its own to apply again when it is continued; nullptr for none. They must stay unchanged
+// while they are guarded.
+void GuardTerminal(int fd, const termios *saved, const termios *applied);
 #endif

@@ -2,6 +2,8 @@
 // signal the program was started with ignored (that one stays ignored). It undoes what is
 // guarded (unlink and tcsetattr are safe in a handler), restores the signal's default action
 // and raises it again, so that the program ends as it would have and its caller sees how.
+// While the terminal is guarded, a stop (Ctrl-Z) puts its settings back before the program
+// stops, and a continuation (fg) applies the program's own again, as full-screen programs do.
 #include "archive/files/interrupt.h"
 
 #include <atomic>
@@ -12,7 +14,7 @@
 static const int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 static std::atomic<const char *> guardedFile{nullptr};
-static std::atomic<const termios *> guardedTerminal{nullptr};
+static std::atomic<const termios *> guardedTerminal{nullptr}, appliedTerminal{nullptr};
 static std::atomic<int> terminalFd{-1};
 
 // A signal that comes while signals are held is kept here until their release. This costs no
@@ -26,7 +28,7 @@ static void UndoAndEnd(int signal) {
         unlink(name);
     const termios *saved = guardedTerminal.load();
     if (saved != nullptr)
-        tcsetattr(terminalFd.load(), TCSAFLUSH, saved);
+        tcsetattr(terminalFd.load(), TCSANOW, saved);
     struct sigaction byDefault = {};
     byDefault.sa_handler = SIG_DFL;
     sigemptyset(&byDefault.sa_mask);
@@ -79,9 +81,56 @@ void ReleaseEndingSignals() {
         UndoAndEnd(heldSignal);
 }
 
-void GuardTerminal(int fd, const termios *saved) {
-    if (saved != nullptr)
+// Settings are applied only in the terminal's foreground: a background process that changes
+// them is stopped by SIGTTOU.
+static void ApplyIfForeground(const termios *settings) {
+    int fd = terminalFd.load();
+    if (settings != nullptr && tcgetpgrp(fd) == getpgrp())
+        tcsetattr(fd, TCSANOW, settings);
+}
+
+static void OnStop(int) {
+    ApplyIfForeground(guardedTerminal.load());
+    struct sigaction byDefault = {}, ours;
+    byDefault.sa_handler = SIG_DFL;
+    sigemptyset(&byDefault.sa_mask);
+    sigaction(SIGTSTP, &byDefault, &ours);
+    sigset_t stop;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGTSTP);
+    sigprocmask(SIG_UNBLOCK, &stop, nullptr);
+    raise(SIGTSTP); // the program stops here, and goes on when continued
+    sigaction(SIGTSTP, &ours, nullptr);
+}
+
+static void OnContinue(int) {
+    ApplyIfForeground(appliedTerminal.load());
+}
+
+// Installed with the first guarded terminal; a stop the program was started with ignored (by a
+// shell without job control) stays ignored.
+static void CatchStopAndContinue() {
+    static bool caught = false;
+    if (caught)
+        return;
+    caught = true;
+    struct sigaction stop = {}, resume = {}, previous;
+    stop.sa_handler = OnStop;
+    resume.sa_handler = OnContinue;
+    stop.sa_flags = resume.sa_flags = SA_RESTART;
+    sigemptyset(&stop.sa_mask);
+    sigemptyset(&resume.sa_mask);
+    if (sigaction(SIGTSTP, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN)
+        sigaction(SIGTSTP, &stop, nullptr);
+    sigaction(SIGCONT, &resume, nullptr);
+}
+
+void GuardTerminal(int fd, const termios *saved, const termios *applied) {
+    if (saved != nullptr) {
         CatchEndingSignals();
+        CatchStopAndContinue();
+    }
     terminalFd.store(fd);
+    appliedTerminal.store(applied);
     guardedTerminal.store(saved);
 }
