@@ -77,7 +77,8 @@ bool TestingWindowsProgram() {
 }
 
 bool PreloadReachesProgram() {
-    return !TestingWindowsProgram() || getenv("VORN_PRELOAD_REACHES") != nullptr;
+    return !TestingSanitizedProgram() &&
+           (!TestingWindowsProgram() || getenv("VORN_PRELOAD_REACHES") != nullptr);
 }
 
 bool TestingSanitizedProgram() {

@@ -61,7 +61,8 @@ std::string FailCallsLibrary();
 bool TestingWindowsProgram();
 
 // True when a library preloaded into the launcher reaches the program: Linux's, or the 64-bit
-// Windows program's under 64-bit Wine (the library is built for 64-bit programs).
+// Windows program's under 64-bit Wine (the library is built for 64-bit programs); not a
+// sanitized program's, whose runtime must come first.
 bool PreloadReachesProgram();
 
 // True when the program was built with sanitizers, whose shadow memory rules out
