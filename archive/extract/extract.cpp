@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "archive/files/copy.h"
 #include "archive/files/interrupt.h"
 
 // One buffer for every entry, so memory stays the same whatever sizes an archive declares.
@@ -77,40 +78,16 @@ static ExtractOutcome CopyThroughWindow(ArchiveReader *reader, FileHandle file, 
     return WriteEntryBytes(file, buffer + skip, available < wanted ? available : wanted, wanted, 0);
 }
 
-// Copies the entry from `done` bytes on through the buffer, a block at a time.
-static ExtractOutcome CopyInBlocks(ArchiveReader *reader, FileHandle file, int32_t offset,
-                                   int32_t size, int64_t done) {
-    reader->windowBytes = 0; // the blocks overwrite it
-    ExtractOutcome outcome = MakeOutcome(kEntryWritten, 0, done);
-    while (outcome.result == kEntryWritten && outcome.bytesWritten < size) {
-        done = outcome.bytesWritten;
-        size_t wanted = static_cast<size_t>(size - done) < sizeof buffer
-                            ? static_cast<size_t>(size - done)
-                            : sizeof buffer;
-        int error = 0;
-        int64_t got = ReadFileAt(reader->archive, buffer, wanted, offset + done, &error);
-        if (got < 0)
-            return MakeOutcome(kEntryReadFailed, error, done);
-        outcome = WriteEntryBytes(file, buffer, static_cast<size_t>(got), wanted, done);
-    }
-    return outcome;
-}
-
-// The system moves the data without a copy through the program where it can; what it did not
-// move is copied through the buffer, which then meets any fault of the disk and names it.
+// A large entry is copied by the system where it can, else through the buffer, which then no
+// longer holds the window.
 static ExtractOutcome CopyLargeEntry(ArchiveReader *reader, FileHandle file, int32_t offset,
                                      int32_t size) {
-    int64_t done = 0;
-    while (done < size) {
-        int64_t moved =
-            CopyFileData(reader->archive, offset + done, file, static_cast<size_t>(size - done));
-        if (moved < 0)
-            return CopyInBlocks(reader, file, offset, size, done);
-        if (moved == 0)
-            return MakeOutcome(kEntryCutShort, 0, done);
-        done += moved;
-    }
-    return MakeOutcome(kEntryWritten, 0, done);
+    // In the order of CopyResult.
+    static const EntryResult kResults[] = {kEntryWritten, kEntryCutShort, kEntryReadFailed,
+                                           kEntryWriteFailed};
+    Copied copied = CopyBetweenFiles(reader->archive, offset, size, file, buffer, sizeof buffer);
+    reader->windowBytes = 0;
+    return MakeOutcome(kResults[copied.result], copied.error, copied.bytes);
 }
 
 static ExtractOutcome CopyEntryData(ArchiveReader *reader, FileHandle file,
