@@ -8,6 +8,12 @@
 //   byte 1  which of the first eight entries' names stand in the folder already,
 //   byte 2  and which of those are folders rather than files
 //   byte 3  the call that fails (counted from 1), or 0 for none; none with taken names
+// With byte 0's bit 4 the input is the writer's instead: after the four bytes, files one
+// after another (a byte whose low five bits give the name's length, the name, a byte giving
+// the data's length, the data; 32 files at most), put in the folder as "in/<name>"; byte 1's
+// bit 0 has the archive's name stand already. The writer must make exactly the model's
+// archive of them, which the program then reads back into the same files, or refuse as the
+// model does; with a failed call, it makes that archive or nothing.
 // Archives of more than 32 entries are passed over: their listings cost the time of many
 // runs, and the file-writing target (fuzz_unpack.cpp) takes them.
 #include <cstdio>
@@ -18,6 +24,7 @@
 
 #include "archive/files/files_memory.h"
 #include "archive/listing/listing.h"
+#include "archive/write/write.h"
 #include "model.h"
 
 namespace {
@@ -145,9 +152,99 @@ void Check(const ModelArchive &model, const uint8_t *archive, const MemorySystem
     }
 }
 
+std::vector<ModelFile> ParseFiles(const uint8_t *data, size_t size) {
+    std::vector<ModelFile> files;
+    size_t at = 4;
+    while (at < size && files.size() < 32) {
+        size_t nameLength = data[at++] & 0x1F;
+        std::string name(reinterpret_cast<const char *>(data) + at,
+                         std::min(nameLength, size - at));
+        at += name.size();
+        size_t dataLength = at < size ? data[at++] : 0;
+        std::string bytes(reinterpret_cast<const char *>(data) + at,
+                          std::min(dataLength, size - at));
+        at += bytes.size();
+        files.push_back({"in/" + std::string(name.c_str()), bytes});
+    }
+    return files;
+}
+
+// Reads the archive back with the program's own reader into an empty folder: every file is
+// there again, under its name.
+void ReadBack(const std::string &archive, const std::vector<ModelFile> &files,
+              MemorySystem system) {
+    system.folder.clear();
+    system.failingCall = 0;
+    system.temporaryNamesTaken = false;
+    StartMemoryRun(reinterpret_cast<const uint8_t *>(archive.data()), archive.size(), system);
+    if (ListArchive("archive") != kArchiveUnpacked)
+        Fail("the written archive did not unpack whole", "");
+    Folder expected;
+    for (const ModelFile &file : files) {
+        std::string name =
+            file.path.substr(file.path.find_last_of(system.windowsNames ? "/\\:" : "/") + 1);
+        expected[name] = MemoryNode{false, file.bytes};
+    }
+    std::vector<std::string> differences = Differences(MemoryFolder(), expected);
+    if (!differences.empty())
+        Fail("a written file did not come back", differences[0]);
+    EndMemoryRun();
+}
+
+void CheckWriter(const std::vector<ModelFile> &files, const MemorySystem &system,
+                 WriteResult result) {
+    if (!GuardProblem().empty())
+        Fail("a file being written was not guarded as it must be", GuardProblem());
+    Folder after = MemoryFolder();
+    std::string archive, written;
+    bool made = ModelWrittenArchive(files, system.windowsNames, &archive);
+    const MemoryNode *output = Find(after, "out.vorn");
+    if (output != nullptr)
+        written = output->bytes;
+    after.erase("out.vorn");
+    Folder before = system.folder;
+    before.erase("out.vorn");
+    if (!Differences(after, before).empty())
+        Fail("the writer changed a file, or left one", Differences(after, before)[0]);
+    if (system.folder.count("out.vorn") > 0) {
+        if (result != kArchiveRefused || written != "old")
+            Fail("the writer replaced what stood under the archive's name", "out.vorn");
+        return;
+    }
+    if (result == kArchiveMade ? written != archive || !made : output != nullptr)
+        Fail("the writer made another archive than the model, or left a part", "out.vorn");
+    if (system.failingCall == 0 && result != (made ? kArchiveMade : kArchiveRefused))
+        Fail("the writer's result differs from the model", made ? "made" : "refused");
+    if (result == kArchiveMade) {
+        EndMemoryRun();
+        ReadBack(archive, files, system);
+    }
+}
+
+void RunWriter(const uint8_t *data, size_t size) {
+    std::vector<ModelFile> files = ParseFiles(data, size);
+    MemorySystem system = {
+        {}, (data[0] & 1) != 0, (data[0] & 2) != 0, (data[0] & 4) != 0, false, data[3]};
+    std::vector<const char *> paths;
+    for (const ModelFile &file : files) {
+        system.folder[file.path] = MemoryNode{false, file.bytes};
+        paths.push_back(file.path.c_str());
+    }
+    if (data[1] & 1)
+        system.folder["out.vorn"] = MemoryNode{false, "old"};
+    StartMemoryRun(nullptr, 0, system);
+    WriteResult result = WriteArchive("out.vorn", paths.data(), paths.size());
+    CheckWriter(files, system, result);
+    EndMemoryRun();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    if (size >= 4 && (data[0] & 0x10)) {
+        RunWriter(data, size);
+        return 0;
+    }
     if (size < 4 || (size >= 6 && data[4] + 256 * data[5] > 32))
         return -1;
     const uint8_t *archive = data + 4;

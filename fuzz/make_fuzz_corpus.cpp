@@ -1,6 +1,7 @@
 // Writes the fuzzers' seed corpora: small valid and damaged archives for the file-writing
 // target (fuzz/corpus/), and the same archives under a few set-ups of the in-memory target's
-// system (fuzz/corpus-memory/, laid out as fuzz_memory.cpp says).
+// system, with a few sets of files for its writer (fuzz/corpus-memory/, laid out as
+// fuzz_memory.cpp says).
 #include <cstdio>
 #include <string>
 #include <sys/stat.h>
@@ -65,6 +66,25 @@ static const struct {
     {"folders-failing", {0, '\xFF', 0x55, 9}}, // some names are folders; the ninth call fails
 };
 
+// The writer's inputs for the in-memory target: files, as fuzz_memory.cpp lays them out.
+static std::string WriterFile(const std::string &name, const std::string &data) {
+    return static_cast<char>(name.size()) + name + static_cast<char>(data.size()) + data;
+}
+
+static std::vector<std::pair<std::string, std::string>> WriterSeeds() {
+    std::string files = WriterFile("a.txt", "hello\n") +
+                        WriterFile("dir/big", std::string(200, 'b')) + WriterFile("empty", "") +
+                        WriterFile("fifteen-chars-x", "15");
+    return {
+        {"writer-plain", std::string("\x10\0\0\0", 4) + files},
+        {"writer-unnamed-copies", std::string("\x16\0\0\0", 4) + files},
+        {"writer-windows-failing", std::string("\x11\0\0\x09", 4) + files},
+        {"writer-archive-stands", std::string("\x10\x01\0\0", 4) + files},
+        {"writer-refused", std::string("\x10\0\0\0", 4) + WriterFile("a/same", "1") +
+                               WriterFile("b/SAME", "2") + WriterFile("CON", "3")},
+    };
+}
+
 int main(int argc, char **argv) {
     if (argc != 3) {
         fprintf(stderr, "usage: make_fuzz_corpus <folder> <in-memory folder>\n");
@@ -72,6 +92,8 @@ int main(int argc, char **argv) {
     }
     mkdir(argv[1], 0755); // or they are there already
     mkdir(argv[2], 0755);
+    for (const auto &seed : WriterSeeds())
+        WriteFile(std::string(argv[2]) + "/" + seed.first, seed.second);
     for (const auto &seed : Seeds()) {
         WriteFile(std::string(argv[1]) + "/" + seed.first + ".vorn", seed.second);
         for (const auto &system : kSystems)

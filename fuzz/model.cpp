@@ -93,6 +93,51 @@ bool ModelRefusesName(const std::string &name, bool windowsNames) {
     return devices.count(stem) > 0;
 }
 
+namespace {
+
+void PutLittleEndian(std::string *bytes, uint64_t value, int width) {
+    for (int i = 0; i < width; ++i)
+        bytes->push_back(static_cast<char>(value >> (8 * i)));
+}
+
+std::string Folded(std::string name) {
+    for (char &c : name)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return name;
+}
+
+} // namespace
+
+bool ModelWrittenArchive(const std::vector<ModelFile> &files, bool windowsPaths,
+                         std::string *archive) {
+    std::set<std::string> seen;
+    std::vector<std::string> names;
+    for (const ModelFile &file : files) {
+        std::string name =
+            file.path.substr(file.path.find_last_of(windowsPaths ? "/\\:" : "/") + 1);
+        if (name.size() > 15 || ModelRefusesName(name, true) || !seen.insert(Folded(name)).second)
+            return false;
+        names.push_back(name);
+    }
+    if (files.empty())
+        return false;
+    archive->clear();
+    PutLittleEndian(archive, files.size(), 2);
+    uint64_t offset = 2 + 12 * files.size();
+    for (const ModelFile &file : files) {
+        PutLittleEndian(archive, 0, 4);
+        PutLittleEndian(archive, offset, 4);
+        PutLittleEndian(archive, file.bytes.size(), 4);
+        offset += file.bytes.size();
+    }
+    for (const ModelFile &file : files)
+        *archive += file.bytes;
+    for (const std::string &name : names)
+        *archive += name + std::string(15 - name.size(), '\0');
+    return true;
+}
+
 bool ModelIsArchive(const ModelArchive &model) {
     if (!model.damaged)
         return true;

@@ -32,6 +32,17 @@ bool ModelRefusesName(const std::string &name, bool windowsNames);
 // Whether every entry is written in full into a folder where nothing stood: the run's result.
 bool ModelWritesAll(const ModelArchive &model, bool windowsNames);
 
+// The writer's files, each a path and its bytes.
+struct ModelFile {
+    std::string path, bytes;
+};
+
+// The archive the writer makes of the files, or false when it must refuse them: no file, a
+// name (the path's last component) longer than 15 bytes or refused on either platform, two
+// names that differ only in the case of ASCII letters.
+bool ModelWrittenArchive(const std::vector<ModelFile> &files, bool windowsPaths,
+                         std::string *archive);
+
 // Whether some entry has a name: a file whose directory gives none is not an archive, and
 // nothing of it is unpacked.
 bool ModelIsArchive(const ModelArchive &model);

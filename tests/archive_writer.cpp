@@ -1,42 +1,48 @@
-// The test-side writer of Vorn archives: records encoded byte by byte, little-endian.
+// The tests' archives, made with the writer's own code: its layout (write.h) and the format's
+// encoding of each record. Damaged or hostile archives are laid out by hand from single
+// records, or cut.
 #include "archive_writer.h"
 
 #include <stdexcept>
 
-static std::string EncodeU32(uint32_t value) {
-    std::string bytes;
-    for (int shift = 0; shift < 32; shift += 8)
-        bytes += static_cast<char>((value >> shift) & 0xFF);
-    return bytes;
-}
+#include "archive/format/format.h"
+#include "archive/write/write.h"
 
 std::string EncodeEntryCount(uint16_t entryCount) {
-    return {static_cast<char>(entryCount & 0xFF), static_cast<char>(entryCount >> 8)};
+    unsigned char bytes[kEntryCountBytes];
+    EncodeEntryCount(entryCount, bytes);
+    return std::string(reinterpret_cast<char *>(bytes), sizeof bytes);
 }
 
 std::string EncodeDirectoryEntry(uint32_t tag, uint32_t offset, uint32_t size) {
-    return EncodeU32(tag) + EncodeU32(offset) + EncodeU32(size);
+    unsigned char bytes[kDirectoryEntryBytes];
+    DirectoryEntry entry = {tag, static_cast<int32_t>(offset), static_cast<int32_t>(size)};
+    EncodeDirectoryEntry(entry, bytes);
+    return std::string(reinterpret_cast<char *>(bytes), sizeof bytes);
 }
 
 std::string EncodeNameRecord(const std::string &name) {
-    if (name.size() > 15)
+    if (name.size() > kNameRecordBytes)
         throw std::invalid_argument("a name record holds 15 bytes");
-    std::string record = name;
-    record.resize(15, '\0');
-    return record;
+    unsigned char bytes[kNameRecordBytes];
+    EncodeNameRecord(name.c_str(), bytes);
+    return std::string(reinterpret_cast<char *>(bytes), sizeof bytes);
 }
 
 std::string BuildArchive(const std::vector<TestEntry> &entries) {
-    std::string table, data, names;
-    uint32_t offset = static_cast<uint32_t>(2 + 12 * entries.size());
-    for (const TestEntry &entry : entries) {
-        uint32_t size = static_cast<uint32_t>(entry.data.size());
-        table += EncodeDirectoryEntry(entry.tag, offset, size);
-        data += entry.data;
-        names += EncodeNameRecord(entry.name);
-        offset += size;
-    }
-    return EncodeEntryCount(static_cast<uint16_t>(entries.size())) + table + data + names;
+    std::vector<DirectoryEntry> table(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i)
+        table[i] = {entries[i].tag, 0, static_cast<int32_t>(entries[i].data.size())};
+    PlaceEntryData(table.data(), table.size());
+    std::string archive = EncodeEntryCount(static_cast<uint16_t>(entries.size()));
+    for (const DirectoryEntry &entry : table)
+        archive += EncodeDirectoryEntry(entry.tag, static_cast<uint32_t>(entry.offset),
+                                        static_cast<uint32_t>(entry.size));
+    for (const TestEntry &entry : entries)
+        archive += entry.data;
+    for (const TestEntry &entry : entries)
+        archive += EncodeNameRecord(entry.name);
+    return archive;
 }
 
 std::string AwkwardBinaryData() {

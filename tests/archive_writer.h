@@ -1,4 +1,5 @@
-// Makes Vorn archives for the tests and the bundled sample; the program itself has no writer.
+// Vorn archives for the tests, the bundled sample and the fuzzers' seeds, made in memory with
+// the writer's code.
 #pragma once
 
 #include <cstdint>

@@ -10,6 +10,8 @@
 //   VORN_NO_LINK_BY_DESCRIPTOR=1  linkat(AT_EMPTY_PATH) fails with ENOENT, as for a process
 //                          without the privilege on older kernels
 //   VORN_NO_PROC=1         paths under /proc do not exist
+//   VORN_NO_RENAME_NOREPLACE=1  renameat2 fails with EINVAL, as on a file system without it
+//   VORN_GROW=NAME         the second open of a file called NAME first adds a byte to it
 //   VORN_RAISE=SIGNAL      the signal is raised just before the first write of entry data,
 //   VORN_RAISE_AT=CALL     or where a temporary name stands: after the first "linkat", before
 //                          the first "rename"
@@ -40,7 +42,8 @@ char failing[256]; // ",N,M,"
 bool noTmpfile = false, noKernelCopy = false, noLinkByDescriptor = false, noProc = false;
 int refuseMknod = 0, raiseSignal = 0;
 const char *raiseAt = "", *raiseIn = nullptr, *vmPeakLog = nullptr;
-bool raiseWait = false;
+bool raiseWait = false, noRenameNoReplace = false;
+const char *growName = nullptr;
 
 int Setting(const char *name) {
     const char *value = getenv(name);
@@ -63,6 +66,8 @@ __attribute__((constructor)) void ReadSettings() {
     if (getenv("VORN_RAISE_AT") != nullptr)
         raiseAt = getenv("VORN_RAISE_AT");
     raiseIn = getenv("VORN_RAISE_IN");
+    noRenameNoReplace = Setting("VORN_NO_RENAME_NOREPLACE") != 0;
+    growName = getenv("VORN_GROW");
     vmPeakLog = getenv("VORN_VMPEAK_LOG");
 }
 
@@ -125,6 +130,18 @@ void RaiseAt(const char *call) {
         RaiseOnce();
 }
 
+// A file that changes between the writer's measuring it and its copying it.
+void GrowOnSecondOpen(const char *path) {
+    static int opens = 0;
+    const char *name = strrchr(path, '/');
+    if (growName == nullptr || strcmp(name != nullptr ? name + 1 : path, growName) != 0 ||
+        ++opens != 2)
+        return;
+    int fd = Next<int (*)(const char *, int, ...)>("open")(path, O_WRONLY | O_APPEND);
+    Next<ssize_t (*)(int, const void *, size_t)>("write")(fd, "+", 1);
+    Next<int (*)(int)>("close")(fd);
+}
+
 } // namespace
 
 extern "C" {
@@ -137,6 +154,7 @@ int open(const char *path, int flags, ...) {
                       : 0;
     va_end(arguments);
     bool unnamed = (flags & O_TMPFILE) == O_TMPFILE;
+    GrowOnSecondOpen(path);
     if (unnamed && noTmpfile) {
         errno = EOPNOTSUPP;
         return -1;
@@ -184,6 +202,21 @@ ssize_t splice(int in, off64_t *inAt, int out, off64_t *outAt, size_t length, un
 int rename(const char *from, const char *to) {
     RaiseAt("rename");
     return Fails("rename") ? -1 : Next<int (*)(const char *, const char *)>("rename")(from, to);
+}
+
+int renameat2(int fromFolder, const char *from, int toFolder, const char *to, unsigned flags) {
+    if (noRenameNoReplace) {
+        errno = EINVAL;
+        return -1;
+    }
+    if (Fails("renameat2"))
+        return -1;
+    return Next<int (*)(int, const char *, int, const char *, unsigned)>("renameat2")(
+        fromFolder, from, toFolder, to, flags);
+}
+
+int link(const char *from, const char *to) {
+    return Fails("link") ? -1 : Next<int (*)(const char *, const char *)>("link")(from, to);
 }
 
 int unlink(const char *name) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The packages in dist/ (scripts/package) work once installed: the Debian package unpacked
-# into a scratch root, its program run on the bundled sample, its manual page rendered;
-# the Windows zip holding the shipped exe and the README.
+# into a scratch root, its reader run on the bundled sample (by its lower-case name) and its
+# writer making the same archive again, their manual pages rendered under both names; the
+# Windows zip holding the shipped exes and the README.
 # package_test.sh DIST SAMPLE
 set -euo pipefail
 dist=$(realpath "$1") sample=$(realpath "$2")
@@ -11,7 +12,7 @@ failures=0
 fail() { echo "package: $*"; failures=$((failures + 1)); }
 
 dpkg -x "$dist"/vornreader_*.deb "$scratch/root"
-program=$scratch/root/usr/bin/VornReader
+program=$scratch/root/usr/bin/vornreader
 mkdir "$scratch/work"
 status=0
 (cd "$scratch/work" && "$program" "$sample" </dev/null >"$scratch/out" 2>"$scratch/err") || status=$?
@@ -20,17 +21,26 @@ grep -qx 'Ulvenholt - Vorn Viewer v[0-9.]*' "$scratch/out" || fail "no banner fr
 grep -qx '   5 / 5       empty.log' "$scratch/out" || fail "the sample's last entry was not listed"
 [ "$(ls "$scratch/work" | wc -l)" -eq 5 ] || fail "the sample's 5 entries were not all written"
 
-manual=$scratch/root/usr/share/man/man1/VornReader.1.gz
-warnings=$(man --warnings -l "$manual" 2>&1 >"$scratch/manual") || fail "man cannot render $manual"
-[ -z "$warnings" ] || fail "the manual page renders with warnings: $warnings"
-grep -q 'unpack a Vorn archive' "$scratch/manual" || fail "the manual page lacks its NAME line"
+# The sample's entries, in their order, make the sample again.
+(cd "$scratch/work" && "$scratch/root/usr/bin/vornwriter" ../again.vorn readme.txt notes.md \
+  bytes.bin gradient.raw empty.log) || fail "the installed writer failed"
+cmp -s "$sample" "$scratch/again.vorn" || fail "the installed writer did not make the sample again"
+
+for name in VornReader vornreader VornWriter vornwriter; do
+  manual=$scratch/root/usr/share/man/man1/$name.1.gz
+  warnings=$(man --warnings -l "$manual" 2>&1 >"$scratch/manual") || fail "man cannot render $manual"
+  [ -z "$warnings" ] || fail "the manual page renders with warnings: $warnings"
+  grep -q ' - \(unpack\|make\) a Vorn archive' "$scratch/manual" || fail "$manual lacks its NAME line"
+done
 
 zip=$(ls "$dist"/VornReader-*-windows-i686.zip)
-[ "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" = "README.txt VornReader.exe " ] \
+[ "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" = "README.txt VornReader.exe VornWriter.exe " ] \
   || fail "the zip holds $(unzip -Z1 "$zip" | tr '\n' ' ')"
 unzip -q "$zip" -d "$scratch/zip"
-"$(dirname "$0")/windows_exe_format.sh" "$scratch/zip/VornReader.exe" >/dev/null \
-  || fail "the zip's exe is not the shipped PE32 console program"
+for exe in VornReader VornWriter; do
+  "$(dirname "$0")/windows_exe_format.sh" "$scratch/zip/$exe.exe" >/dev/null \
+    || fail "the zip's $exe.exe is not a PE32 console program"
+done
 
-[ "$failures" -eq 0 ] && echo "package: the installed program, its manual page and the zip are sound"
+[ "$failures" -eq 0 ] && echo "package: the installed programs, their manual pages and the zip are sound"
 [ "$failures" -eq 0 ]

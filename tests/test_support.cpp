@@ -89,13 +89,15 @@ bool TestingSanitizedProgram() {
 #endif
 }
 
-std::vector<std::string> ProgramCommand(const std::vector<std::string> &args) {
+std::vector<std::string> ProgramCommand(const std::vector<std::string> &args, bool writer) {
     std::vector<std::string> command;
     const char *launcher = getenv("VORN_LAUNCHER");
     if (launcher != nullptr && *launcher != '\0')
         command.push_back(launcher);
-    const char *program = getenv("VORN_PROGRAM");
-    command.push_back(program != nullptr ? program : VORN_DEFAULT_PROGRAM);
+    const char *program = getenv(writer ? "VORN_WRITER" : "VORN_PROGRAM");
+    command.push_back(program != nullptr ? program
+                      : writer           ? VORN_DEFAULT_WRITER
+                                         : VORN_DEFAULT_PROGRAM);
     command.insert(command.end(), args.begin(), args.end());
     return command;
 }
@@ -199,7 +201,7 @@ RunResult RunProgram(const std::vector<std::string> &args, const std::string &cw
                           : options.outputPath.empty() ? "/dev/null"
                                                        : options.outputPath;
     std::string errPath = capture.path + "/stderr", memoryPath = capture.path + "/memory";
-    std::vector<std::string> command = ProgramCommand(args);
+    std::vector<std::string> command = ProgramCommand(args, options.writer);
     // The kernel's own figure for a forked child would count the pages it shared with this
     // process before exec; GNU time forks from a process of its own size.
     if (options.measureMemory)
@@ -222,10 +224,11 @@ RunResult RunProgram(const std::vector<std::string> &args, const std::string &cw
             std::stol(memory.substr(lastLine == std::string::npos ? 0 : lastLine + 1));
     }
     RemoveTree(capture.path);
-    // The program prints its banner before anything else: without it, it never ran (the
+    // The reader prints its banner before anything else: without it, it never ran (the
     // launcher or the program could not be started), unless a signal ended it before its
-    // output was written. The case fails here, with the reason.
-    if (result.out.empty() && ((captured && result.signal == 0) || result.status == 127))
+    // output was written. The case fails here, with the reason. The writer is silent.
+    bool silent = options.writer && result.status != 127;
+    if (!silent && result.out.empty() && ((captured && result.signal == 0) || result.status == 127))
         throw std::runtime_error("could not start " + Joined(command) + " (exit status " +
                                  std::to_string(result.status) + "): " + result.err.substr(0, 500));
     if (TestingWindowsProgram()) {

@@ -20,6 +20,7 @@ std::vector<std::string> ListFolder(const std::string &path);
 // How the program is run; by default with standard input from /dev/null and its output
 // captured.
 struct RunOptions {
+    bool writer = false;           // VornWriter instead of VornReader
     long addressSpaceBytes = 0;    // RLIMIT_AS, 0 for none
     long fileSizeBytes = 0;        // RLIMIT_FSIZE (SIGXFSZ left at its default), 0 for none
     std::string pipedInput;        // when not empty, standard input is a pipe carrying these bytes
@@ -41,13 +42,13 @@ struct RunResult {
 };
 
 // Runs the program under test in `cwd`. VORN_PROGRAM names it (default: the Linux
-// build); VORN_LAUNCHER (e.g. a Wine loader) starts it. Throws, failing the case with the
-// reason, when it could not be started.
+// build), VORN_WRITER the writer; VORN_LAUNCHER (e.g. a Wine loader) starts it. Throws,
+// failing the case with the reason, when it could not be started.
 RunResult RunProgram(const std::vector<std::string> &args, const std::string &cwd,
                      const RunOptions &options = RunOptions());
 
 // The program's path and the words before it that start it.
-std::vector<std::string> ProgramCommand(const std::vector<std::string> &args);
+std::vector<std::string> ProgramCommand(const std::vector<std::string> &args, bool writer = false);
 
 // In a forked child: becomes `command` (found on the PATH), or exits with 127 after saying
 // on standard error why it could not start.

@@ -141,26 +141,6 @@ static void NextTemporaryName() {
     snprintf(temporaryName, sizeof temporaryName, ".VornReader-%lu-%lu.tmp", process, ++serial);
 }
 
-// Makes the file and guards its name as one step: an ending signal that comes meanwhile waits,
-// so that it never removes a name this run did not make (another run's, or the user's).
-static bool CreateGuarded(const char *name, FileHandle *file, int *error) {
-    HoldEndingSignals();
-    bool created = CreateNewFile(name, file, error);
-    if (created)
-        GuardFile(name);
-    ReleaseEndingSignals();
-    return created;
-}
-
-static bool NameGuarded(FileHandle file, const char *name, int *error) {
-    HoldEndingSignals();
-    bool named = NameUnnamedFile(file, name, error);
-    if (named)
-        GuardFile(name);
-    ReleaseEndingSignals();
-    return named;
-}
-
 // The replacement as a new file under a temporary name, where there are no unnamed files.
 static bool CreateUnderTemporaryName(EntryFile *entryFile, int *error) {
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {

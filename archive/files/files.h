@@ -17,7 +17,10 @@ typedef intptr_t FileHandle;
 
 // Error codes are the system's own: errno on POSIX, GetLastError() on Windows; and one of the
 // program's own, which no system uses:
-enum { kErrorNotRegularFile = -1 }; // a device, a FIFO, a socket: not a file of bytes on a disk
+enum {
+    kErrorNotRegularFile = -1, // a device, a FIFO, a socket: not a file of bytes on a disk
+    kErrorNameTooLong = -2,    // a path too long for the program's room for it
+};
 
 // True where file names follow Windows' rules (device names, dropped trailing dots).
 bool UsesWindowsFileNames();
@@ -40,6 +43,9 @@ int64_t ReadFileAt(FileHandle file, void *buffer, size_t length, int64_t positio
 // -1 when the system cannot or did not: the caller then copies the rest itself, and that copy
 // meets, and names, any fault of the disk.
 int64_t CopyFileData(FileHandle archive, int64_t position, FileHandle file, size_t length);
+
+// Whether anything at all stands under the name (a dangling symbolic link too).
+bool NameStands(const char *name);
 
 // Creates `name` for writing, only when nothing at all stands under it (not even a
 // dangling symbolic link). A fresh file's permissions are those the system gives by default.

@@ -55,9 +55,9 @@ MemoryNode &NodeOf(FileHandle file) {
     return nodes[handles[static_cast<size_t>(file - kFirstFileHandle)]];
 }
 
-// A temporary name is longer than any entry's.
+// A temporary name, the reader's or the writer's, is longer than any entry's.
 bool IsTemporary(const char *name) {
-    return strlen(name) > 15 && strncmp(name, ".VornReader-", 12) == 0;
+    return strlen(name) > 15 && strncmp(name, ".Vorn", 5) == 0;
 }
 
 // A file being written must be guarded from the moment it has a name: it is made while the
@@ -137,34 +137,63 @@ bool UsesWindowsFileNames() {
     return run.windowsNames;
 }
 
-bool OpenFileToRead(const char *, FileHandle *file, int *error) {
-    *file = kArchiveHandle;
-    return !Fails(kOpenArchive, error);
-}
-
-bool RegularFileSize(FileHandle, int64_t *size, int *) {
-    *size = static_cast<int64_t>(archiveSize);
+// A name in the folder opens that node; any other is the run's archive.
+bool OpenFileToRead(const char *name, FileHandle *file, int *error) {
+    if (Fails(kOpenArchive, error))
+        return false;
+    auto found = names.find(name);
+    *file = found == names.end() ? kArchiveHandle : Open(found->second);
     return true;
 }
 
-int64_t ReadFileAt(FileHandle, void *buffer, size_t length, int64_t position, int *error) {
+// The bytes a handle reads: the archive's, or its node's.
+struct Readable {
+    const char *data;
+    size_t size;
+};
+
+Readable ReadableBytes(FileHandle file) {
+    if (file == kArchiveHandle)
+        return Readable{reinterpret_cast<const char *>(archiveBytes), archiveSize};
+    const std::string &bytes = NodeOf(file).bytes;
+    return Readable{bytes.data(), bytes.size()};
+}
+
+bool RegularFileSize(FileHandle file, int64_t *size, int *error) {
+    if (file != kArchiveHandle && NodeOf(file).folder) {
+        *error = EISDIR;
+        return false;
+    }
+    *size = static_cast<int64_t>(ReadableBytes(file).size);
+    return true;
+}
+
+int64_t ReadFileAt(FileHandle file, void *buffer, size_t length, int64_t position, int *error) {
     if (Fails(kReadArchive, error))
         return -1;
+    Readable bytes = ReadableBytes(file);
     size_t from = static_cast<size_t>(position);
-    size_t got = from >= archiveSize ? 0 : std::min(length, archiveSize - from);
+    size_t got = from >= bytes.size ? 0 : std::min(length, bytes.size - from);
     if (got > 0)
-        memcpy(buffer, archiveBytes + from, got);
+        memcpy(buffer, bytes.data + from, got);
     return static_cast<int64_t>(got);
 }
 
-int64_t CopyFileData(FileHandle, int64_t position, FileHandle file, size_t length) {
+int64_t CopyFileData(FileHandle from, int64_t position, FileHandle file, size_t length) {
     int error = 0;
     if (!run.kernelCopy || Fails(kCopyData, &error))
         return -1;
-    size_t from = static_cast<size_t>(position);
-    size_t got = from >= archiveSize ? 0 : std::min(length, archiveSize - from);
-    NodeOf(file).bytes.append(reinterpret_cast<const char *>(archiveBytes) + from, got);
+    Readable bytes = ReadableBytes(from);
+    size_t at = static_cast<size_t>(position);
+    size_t got = at >= bytes.size ? 0 : std::min(length, bytes.size - at);
+    std::string copied(bytes.data + at, got); // the source may be the node appended to
+    NodeOf(file).bytes.append(copied);
     return static_cast<int64_t>(got);
+}
+
+bool NameStands(const char *name) {
+    int error = 0;
+    return Exists(name, &error);
 }
 
 bool CreateNewFile(const char *name, FileHandle *file, int *error) {
@@ -281,5 +310,7 @@ int LastSystemError() {
 const char *DescribeFileError(int error) {
     if (error == kErrorNotRegularFile)
         return "not a regular file";
+    if (error == kErrorNameTooLong)
+        return "path too long";
     return strerror(error);
 }

@@ -124,6 +124,11 @@ int64_t CopyFileData(FileHandle, int64_t, FileHandle, size_t) {
 }
 #endif
 
+bool NameStands(const char *name) {
+    struct stat status;
+    return lstat(name, &status) == 0;
+}
+
 // O_EXCL fails on anything that stands under the name, a dangling link included;
 // O_NOFOLLOW says the same for links once more.
 bool CreateNewFile(const char *name, FileHandle *file, int *error) {
@@ -257,7 +262,8 @@ bool ReplaceWithFile(const char *from, const char *to, int *error) {
 }
 
 // renameat2 with RENAME_NOREPLACE does it in one call; a file system without it gets a link,
-// which fails on anything that stands under the name, and the old name's removal.
+// which fails on anything that stands under the name, and the old name's removal (the link is
+// undone when that fails, so that the file never stands under both).
 bool MoveToNewName(const char *from, const char *to, int *error) {
     if (!refused.renameNoReplace) {
         if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
@@ -271,8 +277,11 @@ bool MoveToNewName(const char *from, const char *to, int *error) {
         *error = errno;
         return false;
     }
-    unlink(from);
-    return true;
+    if (unlink(from) == 0)
+        return true;
+    *error = errno;
+    unlink(to);
+    return false;
 }
 
 bool RemoveFile(const char *name, int *error) {
@@ -293,5 +302,7 @@ int LastSystemError() {
 const char *DescribeFileError(int error) {
     if (error == kErrorNotRegularFile)
         return "not a regular file";
+    if (error == kErrorNameTooLong)
+        return "path too long";
     return strerror(error);
 }

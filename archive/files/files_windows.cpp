@@ -68,6 +68,10 @@ int64_t ReadFileAt(FileHandle file, void *buffer, size_t length, int64_t positio
     return static_cast<int64_t>(total);
 }
 
+bool NameStands(const char *name) {
+    return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
+}
+
 // Shared for deletion only, so that an interrupted run can remove the file while it is still
 // being written (interrupt_windows.cpp).
 bool CreateNewFile(const char *name, FileHandle *file, int *error) {
@@ -196,6 +200,8 @@ const char *DescribeFileError(int error) {
     static char text[256];
     if (error == kErrorNotRegularFile)
         return "not a regular file";
+    if (error == kErrorNameTooLong)
+        return "path too long";
     DWORD length =
         FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                        static_cast<DWORD>(error), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text,

@@ -4,6 +4,8 @@
 // in-memory files room keeps its own for the fuzzer.
 #pragma once
 
+#include "archive/files/files.h"
+
 // The file to remove if the program is ended now; nullptr for none. `name` must stay unchanged
 // while it is guarded.
 void GuardFile(const char *name);
@@ -13,6 +15,10 @@ void GuardFile(const char *name);
 // make (another run's, or the user's).
 void HoldEndingSignals();
 void ReleaseEndingSignals();
+
+// Makes a new file (files.h), or names an unnamed one, and guards the name as one step.
+bool CreateGuarded(const char *name, FileHandle *file, int *error);
+bool NameGuarded(FileHandle file, const char *name, int *error);
 
 #if !defined(_WIN32)
 struct termios;

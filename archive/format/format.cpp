@@ -36,6 +36,29 @@ NameRecord DecodeNameRecord(const unsigned char *bytes) {
     return record;
 }
 
+static void EncodeU32(uint32_t value, unsigned char *bytes) {
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+void EncodeEntryCount(uint16_t entryCount, unsigned char *bytes) {
+    bytes[0] = static_cast<unsigned char>(entryCount);
+    bytes[1] = static_cast<unsigned char>(entryCount >> 8);
+}
+
+// A negative field is written as its two's complement.
+void EncodeDirectoryEntry(const DirectoryEntry &entry, unsigned char *bytes) {
+    EncodeU32(entry.tag, bytes);
+    EncodeU32(static_cast<uint32_t>(entry.offset), bytes + 4);
+    EncodeU32(static_cast<uint32_t>(entry.size), bytes + 8);
+}
+
+void EncodeNameRecord(const char *name, unsigned char *bytes) {
+    size_t length = strnlen(name, kNameRecordBytes);
+    memcpy(bytes, name, length);
+    memset(bytes + length, 0, kNameRecordBytes - length);
+}
+
 int64_t FindNameTablePosition(const DirectoryEntry &lastEntry) {
     if (lastEntry.offset < 0 || lastEntry.size < 0)
         return -1;

@@ -45,3 +45,12 @@ NameRecord DecodeNameRecord(const unsigned char *bytes);
 // The name table's position, or -1 when the last entry's offset or size is
 // negative or their sum is past the largest file position.
 int64_t FindNameTablePosition(const DirectoryEntry &lastEntry);
+
+// Encoding, for the writer: each record into its bytes.
+void EncodeEntryCount(uint16_t entryCount, unsigned char *bytes);
+void EncodeDirectoryEntry(const DirectoryEntry &entry, unsigned char *bytes);
+// The name, of at most 15 bytes, NUL-padded: a name of exactly 15 bytes has no NUL.
+void EncodeNameRecord(const char *name, unsigned char *bytes);
+
+// The largest file position, and so the largest archive: every byte of it must be reachable.
+const int64_t kLargestArchiveBytes = INT32_MAX;

@@ -136,7 +136,7 @@ static bool ReadDirectory(const Archive &archive, Directory *directory) {
     if (!ReadEntryCount(archive, directory))
         return false;
     if (directory->entryCount > 0 && !ReserveDirectory(directory)) {
-        ReportOutOfMemory();
+        ReportOutOfMemory("reading the directory");
         return false;
     }
     if (directory->entryCount > 0 && !ReadTables(archive, directory))

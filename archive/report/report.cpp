@@ -9,7 +9,11 @@
 #include "archive/report/output.h"
 #include "archive/report/show.h"
 
-static const char kProgramName[] = "VornReader";
+static const char *programName = "VornReader";
+
+void NameReportingProgram(const char *name) {
+    programName = name;
+}
 
 // The line is put together first and written at once, so that one write keeps it whole, and
 // flushed: the Windows C runtime buffers standard error when it is a file. Standard output is
@@ -22,7 +26,7 @@ static void ReportProblem(const char *format, ...)
 
 static void ReportProblem(const char *format, ...) {
     char line[8192];
-    int prefix = snprintf(line, sizeof line, "%s: ", kProgramName);
+    int prefix = snprintf(line, sizeof line, "%s: ", programName);
     va_list arguments;
     va_start(arguments, format);
     int text = vsnprintf(line + prefix, sizeof line - prefix - 1, format, arguments);
@@ -74,8 +78,8 @@ void ReportCannotRead(const char *path, int error) {
     ReportProblem("cannot read \"%s\": %s", ShowPath(path).text, DescribeFileError(error));
 }
 
-void ReportOutOfMemory() {
-    ReportProblem("out of memory reading the directory");
+void ReportOutOfMemory(const char *doingWhat) {
+    ReportProblem("out of memory %s", doingWhat);
 }
 
 // What is wrong with the directory, as the middle of its report line: the bytes that a table
@@ -199,4 +203,65 @@ void ReportEntry(unsigned number, const char *name, const DirectoryEntry &entry,
                       shown, cause, outcome.temporaryName);
         break;
     }
+}
+
+// --- The writer ---
+
+static const char kWriterUsage[] = "VornWriter <archive> <file>...";
+
+void ReportWriterUsage() {
+    ReportProblem("no archive and no file given: %s", kWriterUsage);
+}
+
+void ReportNoFiles(const char *archivePath) {
+    ReportProblem("no file given to put in \"%s\": %s", ShowPath(archivePath).text, kWriterUsage);
+}
+
+void ReportTooManyFiles(size_t count) {
+    ReportProblem("%lu files given: an archive holds 65535 at most",
+                  static_cast<unsigned long>(count));
+}
+
+void ReportArchiveStands(const char *archivePath) {
+    ReportProblem("\"%s\" already exists: nothing is replaced, and no archive is made",
+                  ShowPath(archivePath).text);
+}
+
+void ReportNameTooLong(const char *path, const char *name) {
+    ReportProblem("\"%s\": the name \"%s\" is longer than 15 bytes", ShowPath(path).text,
+                  ShowPath(name).text);
+}
+
+void ReportNameNotTaken(const char *path, const char *name, NameRefusal refusal) {
+    ReportProblem("\"%s\": the name \"%s\" would be refused when unpacked: %s", ShowPath(path).text,
+                  ShowPath(name).text, DescribeNameRefusal(refusal));
+}
+
+void ReportSameName(const char *path, const char *otherPath) {
+    ReportProblem("\"%s\" and \"%s\" make entries of the same name (letters of either case "
+                  "are one on Windows)",
+                  ShowPath(path).text, ShowPath(otherPath).text);
+}
+
+void ReportArchiveTooLarge(int64_t bytes) {
+    ReportProblem("the archive would take %lld bytes: an archive holds 2147483647 at most",
+                  static_cast<long long>(bytes));
+}
+
+void ReportFileChanged(const char *path) {
+    ReportProblem("\"%s\" changed size while it was read: no archive is made", ShowPath(path).text);
+}
+
+void ReportFileUnread(const char *path, int error) {
+    ReportProblem("cannot read \"%s\": %s: no archive is made", ShowPath(path).text,
+                  DescribeFileError(error));
+}
+
+void ReportArchiveNotWritten(const char *archivePath, int error) {
+    ReportProblem("cannot write \"%s\": %s: no archive is made", ShowPath(archivePath).text,
+                  DescribeFileError(error));
+}
+
+void ReportTemporaryFileLeft(const char *path) {
+    ReportProblem("the temporary file \"%s\" could not be removed", ShowPath(path).text);
 }

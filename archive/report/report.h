@@ -9,6 +9,9 @@
 #include "archive/extract/extract.h"
 #include "archive/format/format.h"
 
+// Reports begin with the program's name: VornReader, unless another is given.
+void NameReportingProgram(const char *name);
+
 // Flushes standard output. False, after one report line, when any of it was lost.
 bool ReportLostOutput();
 
@@ -18,7 +21,8 @@ void ReportUnusedArguments(const char *path, int count, const char *first);
 
 void ReportCannotOpen(const char *path, int error);
 void ReportCannotRead(const char *path, int error);
-void ReportOutOfMemory();
+// "out of memory reading the directory"
+void ReportOutOfMemory(const char *doingWhat);
 
 // What a damaged directory lacks: a table that the archive ends inside of, or a last entry
 // that gives no valid position for the name table.
@@ -41,3 +45,18 @@ void ReportNotAnArchive(const char *path, const DirectoryDamage &damage);
 // One line for an entry that was not written in full, saying why.
 void ReportEntry(unsigned number, const char *name, const DirectoryEntry &entry,
                  const ExtractOutcome &outcome);
+
+// --- The writer ---
+
+void ReportWriterUsage();
+void ReportNoFiles(const char *archivePath);
+void ReportTooManyFiles(size_t count);
+void ReportArchiveStands(const char *archivePath);
+void ReportNameTooLong(const char *path, const char *name);
+void ReportNameNotTaken(const char *path, const char *name, NameRefusal refusal);
+void ReportSameName(const char *path, const char *otherPath);
+void ReportArchiveTooLarge(int64_t bytes);
+void ReportFileChanged(const char *path);
+void ReportFileUnread(const char *path, int error);
+void ReportArchiveNotWritten(const char *archivePath, int error);
+void ReportTemporaryFileLeft(const char *path);

@@ -1,0 +1,349 @@
+// The writer. Everything that would make it refuse is found before anything is written; then
+// the archive is written into a file without a name where the system has them (else under a
+// temporary name, guarded), which takes the archive's name only once complete and closed
+// without fault, and only where nothing stands meanwhile.
+#include "archive/write/write.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "archive/extract/names.h"
+#include "archive/files/copy.h"
+#include "archive/files/files.h"
+#include "archive/files/interrupt.h"
+#include "archive/report/report.h"
+
+// One buffer for the tables and for the files the system does not copy itself (smaller in the
+// in-memory fuzz target, so that its small files take every path).
+#if defined(VORN_SMALL_BUFFERS)
+enum : size_t { kBufferBytes = 256 };
+#else
+enum : size_t { kBufferBytes = 1 << 20 };
+#endif
+static unsigned char buffer[kBufferBytes];
+
+enum : size_t { kLargestEntryCount = 65535, kPathBytes = 4200 };
+
+// What the archive is made of: per file its path and entry name, and its entry.
+struct Plan {
+    const char *archivePath;
+    const char *const *paths;
+    const char **names;
+    DirectoryEntry *entries;
+    size_t count;
+};
+
+int64_t PlaceEntryData(DirectoryEntry *entries, size_t count) {
+    int64_t position = static_cast<int64_t>(kEntryCountBytes + kDirectoryEntryBytes * count);
+    for (size_t i = 0; i < count; ++i) {
+        entries[i].offset = position <= INT32_MAX ? static_cast<int32_t>(position) : INT32_MAX;
+        position += entries[i].size;
+    }
+    return position;
+}
+
+// After the last '/', and on Windows also '\' or ':' (a drive).
+static const char *LastComponent(const char *path) {
+    const char *separators = UsesWindowsFileNames() ? "/\\:" : "/";
+    const char *name = path;
+    for (const char *at = path; *at != '\0'; ++at)
+        if (strchr(separators, *at) != nullptr)
+            name = at + 1;
+    return name;
+}
+
+// A name the reader takes, on Linux and on Windows alike.
+static bool JudgeName(const char *path, const char *name) {
+    if (strlen(name) > kNameRecordBytes) {
+        ReportNameTooLong(path, name);
+        return false;
+    }
+    NameRefusal refusal = JudgeEntryName(name, true);
+    if (refusal != kNameSafe)
+        ReportNameNotTaken(path, name, refusal);
+    return refusal == kNameSafe;
+}
+
+// Opened and closed again: there may be more files than a process may hold open.
+static bool MeasureFile(const char *path, int64_t *size) {
+    FileHandle file;
+    int error = 0;
+    if (!OpenFileToRead(path, &file, &error)) {
+        ReportCannotOpen(path, error);
+        return false;
+    }
+    bool regular = RegularFileSize(file, size, &error);
+    if (!regular)
+        ReportCannotRead(path, error);
+    CloseFile(file, &error);
+    return regular;
+}
+
+static char UpperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+}
+
+// Windows does not tell names apart by the case of their letters.
+static bool SameName(const char *a, const char *b) {
+    while (*a != '\0' && UpperAscii(*a) == UpperAscii(*b))
+        ++a, ++b;
+    return UpperAscii(*a) == UpperAscii(*b);
+}
+
+static size_t HashName(const char *name) {
+    size_t hash = 2166136261u;
+    for (; *name != '\0'; ++name)
+        hash = (hash ^ static_cast<unsigned char>(UpperAscii(*name))) * 16777619u;
+    return hash;
+}
+
+// Two entries of one name would unpack as the later alone. A table of twice as many slots as
+// names finds them in one pass; false, after its report, when there is none or no memory.
+static bool NamesDiffer(const Plan &plan) {
+    size_t slots = 64;
+    while (slots < 2 * plan.count)
+        slots *= 2;
+    size_t *table = static_cast<size_t *>(calloc(slots, sizeof(size_t))); // index + 1
+    if (table == nullptr) {
+        ReportOutOfMemory("for the list of files");
+        return false;
+    }
+    bool differ = true;
+    for (size_t i = 0; i < plan.count && differ; ++i) {
+        size_t slot = HashName(plan.names[i]) & (slots - 1);
+        while (table[slot] != 0 && !SameName(plan.names[table[slot] - 1], plan.names[i]))
+            slot = (slot + 1) & (slots - 1);
+        differ = table[slot] == 0;
+        if (differ)
+            table[slot] = i + 1;
+        else
+            ReportSameName(plan.paths[table[slot] - 1], plan.paths[i]);
+    }
+    free(table);
+    return differ;
+}
+
+// Every reason to refuse, each found before anything is written.
+static bool PlanArchive(Plan *plan) {
+    if (plan->count == 0) {
+        ReportNoFiles(plan->archivePath);
+        return false;
+    }
+    if (plan->count > kLargestEntryCount) {
+        ReportTooManyFiles(plan->count);
+        return false;
+    }
+    if (NameStands(plan->archivePath)) {
+        ReportArchiveStands(plan->archivePath);
+        return false;
+    }
+    for (size_t i = 0; i < plan->count; ++i) {
+        int64_t size = 0;
+        plan->names[i] = LastComponent(plan->paths[i]);
+        if (!JudgeName(plan->paths[i], plan->names[i]) || !MeasureFile(plan->paths[i], &size))
+            return false;
+        // A file past the largest archive makes it too large anyway: held at that, no sum
+        // of sizes can overflow.
+        plan->entries[i] = DirectoryEntry{
+            0, 0, static_cast<int32_t>(size < kLargestArchiveBytes ? size : kLargestArchiveBytes)};
+    }
+    if (!NamesDiffer(*plan))
+        return false;
+    int64_t archiveBytes = PlaceEntryData(plan->entries, plan->count) +
+                           static_cast<int64_t>(kNameRecordBytes * plan->count);
+    if (archiveBytes > kLargestArchiveBytes) {
+        ReportArchiveTooLarge(archiveBytes);
+        return false;
+    }
+    return true;
+}
+
+// --- Writing ---
+
+// The archive being written, in a file without a name or under temporaryPath.
+struct Output {
+    FileHandle file;
+    bool unnamed;
+};
+
+// Static, so that an ending signal can remove the file it names (interrupt.h).
+static char temporaryPath[kPathBytes];
+
+// The folder of the archive's path, with its separator: "" for the working folder.
+static size_t FolderLength(const char *archivePath) {
+    return static_cast<size_t>(LastComponent(archivePath) - archivePath);
+}
+
+static bool CreateUnderTemporaryName(const char *archivePath, Output *output, int *error) {
+    static const unsigned long process = CurrentProcessNumber();
+    int folder = static_cast<int>(FolderLength(archivePath));
+    for (unsigned long serial = 1; serial <= 100; ++serial) {
+        int length = snprintf(temporaryPath, sizeof temporaryPath, "%.*s.VornWriter-%lu-%lu.tmp",
+                              folder, archivePath, process, serial);
+        if (length < 0 || static_cast<size_t>(length) >= sizeof temporaryPath) {
+            *error = kErrorNameTooLong;
+            return false;
+        }
+        if (CreateGuarded(temporaryPath, &output->file, error))
+            return true;
+        if (!IsAlreadyExistsError(*error))
+            return false;
+    }
+    return false;
+}
+
+static bool CreateOutput(const char *archivePath, Output *output, int *error) {
+    size_t folder = FolderLength(archivePath);
+    if (folder >= kPathBytes) {
+        *error = kErrorNameTooLong;
+        return false;
+    }
+    char folderPath[kPathBytes];
+    snprintf(folderPath, sizeof folderPath, "%.*s", static_cast<int>(folder), archivePath);
+    if (folder == 0)
+        snprintf(folderPath, sizeof folderPath, ".");
+    output->unnamed = CreateUnnamedFile(folderPath, &output->file);
+    return output->unnamed || CreateUnderTemporaryName(archivePath, output, error);
+}
+
+static bool WriteBytes(FileHandle file, const unsigned char *bytes, size_t length, int *error) {
+    size_t written = 0;
+    return WriteFileData(file, bytes, length, &written, error);
+}
+
+// The count and the entry table, through the buffer.
+static bool WriteEntryTable(const Plan &plan, FileHandle file, int *error) {
+    EncodeEntryCount(static_cast<uint16_t>(plan.count), buffer);
+    size_t used = kEntryCountBytes;
+    for (size_t i = 0; i < plan.count; ++i) {
+        if (used + kDirectoryEntryBytes > kBufferBytes) {
+            if (!WriteBytes(file, buffer, used, error))
+                return false;
+            used = 0;
+        }
+        EncodeDirectoryEntry(plan.entries[i], buffer + used);
+        used += kDirectoryEntryBytes;
+    }
+    return WriteBytes(file, buffer, used, error);
+}
+
+static bool WriteNameTable(const Plan &plan, FileHandle file, int *error) {
+    size_t used = 0;
+    for (size_t i = 0; i < plan.count; ++i) {
+        if (used + kNameRecordBytes > kBufferBytes) {
+            if (!WriteBytes(file, buffer, used, error))
+                return false;
+            used = 0;
+        }
+        EncodeNameRecord(plan.names[i], buffer + used);
+        used += kNameRecordBytes;
+    }
+    return WriteBytes(file, buffer, used, error);
+}
+
+// One file's data, which must be what it measured before and after: a file that changes while
+// it is read would make an entry that holds no version of it.
+static bool CopyFile(const Plan &plan, size_t index, FileHandle output) {
+    const char *path = plan.paths[index];
+    int64_t size = plan.entries[index].size;
+    FileHandle file;
+    int error = 0;
+    if (!OpenFileToRead(path, &file, &error)) {
+        ReportFileUnread(path, error);
+        return false;
+    }
+    int64_t now = -1;
+    Copied copied = {kCopied, 0, 0};
+    if (RegularFileSize(file, &now, &error) && now == size)
+        copied = CopyBetweenFiles(file, 0, size, output, buffer, kBufferBytes);
+    if (copied.result == kCopied && (!RegularFileSize(file, &now, &error) || now != size))
+        copied.result = kSourceEnded;
+    CloseFile(file, &error);
+    if (copied.result == kSourceEnded)
+        ReportFileChanged(path);
+    else if (copied.result == kReadFailed)
+        ReportFileUnread(path, copied.error);
+    else if (copied.result == kWriteFailed)
+        ReportArchiveNotWritten(plan.archivePath, copied.error);
+    return copied.result == kCopied;
+}
+
+static WriteResult WriteContents(const Plan &plan, FileHandle file) {
+    int error = 0;
+    if (!WriteEntryTable(plan, file, &error)) {
+        ReportArchiveNotWritten(plan.archivePath, error);
+        return kArchiveNotMade;
+    }
+    for (size_t i = 0; i < plan.count; ++i)
+        if (!CopyFile(plan, i, file))
+            return kArchiveNotMade;
+    if (!WriteNameTable(plan, file, &error)) {
+        ReportArchiveNotWritten(plan.archivePath, error);
+        return kArchiveNotMade;
+    }
+    return kArchiveMade;
+}
+
+// A name that stands now appeared while the archive was written: it is not replaced.
+static WriteResult NotNamed(const char *archivePath, int error) {
+    if (IsAlreadyExistsError(error)) {
+        ReportArchiveStands(archivePath);
+        return kArchiveRefused;
+    }
+    ReportArchiveNotWritten(archivePath, error);
+    return kArchiveNotMade;
+}
+
+// An unnamed file takes the archive's name and is closed; one that fails to close is removed
+// again. A temporary file is closed first, then moved to the name, or removed.
+static WriteResult FinishOutput(const char *archivePath, const Output &output,
+                                WriteResult written) {
+    int error = 0;
+    WriteResult result = written;
+    if (output.unnamed) {
+        if (result == kArchiveMade && !NameGuarded(output.file, archivePath, &error))
+            result = NotNamed(archivePath, error);
+        if (!CloseFile(output.file, &error) && result == kArchiveMade) {
+            RemoveFile(archivePath, &error);
+            ReportArchiveNotWritten(archivePath, error);
+            result = kArchiveNotMade;
+        }
+    } else {
+        if (!CloseFile(output.file, &error) && result == kArchiveMade) {
+            ReportArchiveNotWritten(archivePath, error);
+            result = kArchiveNotMade;
+        }
+        if (result == kArchiveMade && !MoveToNewName(temporaryPath, archivePath, &error))
+            result = NotNamed(archivePath, error);
+        if (result != kArchiveMade && !RemoveFile(temporaryPath, &error))
+            ReportTemporaryFileLeft(temporaryPath);
+    }
+    GuardFile(nullptr);
+    return result;
+}
+
+static WriteResult WritePlannedArchive(const Plan &plan) {
+    Output output = {0, false};
+    int error = 0;
+    if (!CreateOutput(plan.archivePath, &output, &error)) {
+        ReportArchiveNotWritten(plan.archivePath, error);
+        return kArchiveNotMade;
+    }
+    return FinishOutput(plan.archivePath, output, WriteContents(plan, output.file));
+}
+
+WriteResult WriteArchive(const char *archivePath, const char *const *paths, size_t count) {
+    Plan plan = {archivePath, paths, nullptr, nullptr, count};
+    size_t room = count <= kLargestEntryCount ? count : 0;
+    plan.names = static_cast<const char **>(calloc(room + 1, sizeof(const char *)));
+    plan.entries = static_cast<DirectoryEntry *>(calloc(room + 1, sizeof(DirectoryEntry)));
+    WriteResult result = kArchiveRefused;
+    if (plan.names == nullptr || plan.entries == nullptr)
+        ReportOutOfMemory("for the list of files");
+    else if (PlanArchive(&plan))
+        result = WritePlannedArchive(plan);
+    free(plan.names);
+    free(plan.entries);
+    return result;
+}

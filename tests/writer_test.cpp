@@ -1,0 +1,249 @@
+// VornWriter as a real process: the archives it makes, read back by the reader; and every
+// refusal and every failed file call, none of which may leave an archive or change a file.
+// The files lie in <root>/in, the archive is <root>/out.vorn.
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "program_test.h"
+
+namespace {
+
+class WriterTest : public ProgramTest {
+  protected:
+    RunResult Write(const std::vector<std::string> &args, RunOptions options = RunOptions()) {
+        options.writer = true;
+        return RunProgram(args, work_, options);
+    }
+    std::string In(const std::string &path) { return root_.path + "/in/" + path; }
+    std::string Archive() { return root_.path + "/out.vorn"; }
+    // Nothing but the archive, when made, beside the folders; no temporary file.
+    void ExpectNoArchiveLeft(const std::string &what) {
+        EXPECT_EQ(ListFolder(root_.path), (std::vector<std::string>{"in", "work"})) << what;
+    }
+};
+
+// Makes the files under <root>/in (a name with a '/' in a folder of its own) and gives the
+// writer's arguments for them, from the working folder.
+std::vector<std::string> MakeFiles(const std::string &in, const std::vector<TestEntry> &files,
+                                   const std::vector<std::string> &paths) {
+    std::vector<std::string> args = {"../out.vorn"};
+    for (size_t i = 0; i < files.size(); ++i) {
+        std::string path = paths.empty() ? files[i].name : paths[i];
+        if (path.find('/') != std::string::npos)
+            mkdir((in + "/" + path.substr(0, path.find('/'))).c_str(), 0755);
+        WriteFile(in + "/" + path, files[i].data);
+        args.push_back("../in/" + path);
+    }
+    return args;
+}
+
+} // namespace
+
+// Files written as an archive, in the order given and named by their paths' last components,
+// make exactly the archive the format lays out, and come back from it byte for byte. The
+// writer says nothing.
+TEST_F(WriterTest, WrittenArchivesUnpackIntoTheSameFiles) {
+    std::string big(1536 * 1024 + 7, '\0');
+    for (size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<char>(i * 7 + i / 251);
+    std::vector<TestEntry> many(65535);
+    for (size_t i = 0; i < many.size(); ++i)
+        many[i] = {"f" + std::to_string(i), std::string(1, static_cast<char>(i))};
+    struct Row {
+        const char *what;
+        std::vector<TestEntry> files;
+        std::vector<std::string> paths; // when not the names
+        bool linuxOnly = false;
+    } rows[] = {
+        {"one file", {{"one.txt", "hello\n"}}, {}},
+        {"every kind of file",
+         {{"binary.dat", AwkwardBinaryData()},
+          {"empty", ""},
+          {"fifteen-chars-x", "15"},
+          {"big", big},
+          {"last", "z"}},
+         {"binary.dat", "empty", "sub/fifteen-chars-x", "big", "other/last"}},
+        {"65535 files", many, {}, true},
+    };
+    for (const Row &row : rows) {
+        if (row.linuxOnly && LeftOutOnWindows(row.what))
+            continue;
+        RemoveTree(root_.path + "/in");
+        mkdir((root_.path + "/in").c_str(), 0755);
+        RunResult written = Write(MakeFiles(root_.path + "/in", row.files, row.paths));
+        EXPECT_EQ(written.status, 0) << row.what << ": " << written.err;
+        EXPECT_EQ(written.out + written.err, "") << row.what;
+        EXPECT_TRUE(ReadFile(Archive()) == BuildArchive(row.files)) << row.what;
+        RunResult read = RunProgram({"../out.vorn"}, work_);
+        EXPECT_EQ(read.status, 0) << row.what << ": " << read.err;
+        std::map<std::string, std::string> files;
+        for (const TestEntry &file : row.files)
+            files[file.name] = file.data;
+        EXPECT_TRUE(WrittenFiles() == files) << row.what;
+        EmptyWork();
+        remove(Archive().c_str());
+    }
+}
+
+// Each row: arguments the writer refuses, with the one line that says why (its beginning, where
+// the system's words follow), exit status 2, and no archive; nothing that stood is changed.
+TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
+    std::vector<TestEntry> files = {
+        {"a", "1"},    {"sub/a", "2"},  {"A", "3"},      {"sixteen-chars-xx", "4"}, {"CON", "5"},
+        {"dot.", "6"}, {"blank ", "7"}, {"bell\a", "8"}, {"back\\slash", "9"}};
+    for (const TestEntry &file : files)
+        if (!TestingWindowsProgram() || file.name.find_first_of("\a\\ A") == std::string::npos)
+            MakeFiles(root_.path + "/in", {file}, {});
+    std::vector<std::string> tooMany(65537, "../in/a");
+    tooMany[0] = "../out.vorn";
+    const std::string refused = "\": the name \"", rule = "\" would be refused when unpacked: ";
+    struct Row {
+        const char *what;
+        std::vector<std::string> args;
+        std::string report;
+        bool linuxOnly = false;
+        std::string archive = ""; // what stands under the archive's name beforehand
+    } rows[] = {
+        {"no arguments", {}, "no archive and no file given: VornWriter <archive> <file>...\n"},
+        {"no file",
+         {"../out.vorn"},
+         "no file given to put in \"../out.vorn\": VornWriter <archive> <file>...\n"},
+        {"the archive's name stands",
+         {"../out.vorn", "../in/a"},
+         "\"../out.vorn\" already exists: nothing is replaced, and no archive is made\n",
+         false,
+         "old"},
+        {"more than 65535 files", tooMany, "65536 files given: an archive holds 65535 at most\n",
+         true},
+        {"a folder", {"../out.vorn", "../in/sub"}, "cannot "},
+        {"a device",
+         {"../out.vorn", "/dev/null"},
+         "cannot read \"/dev/null\": not a regular file\n",
+         true},
+        {"a missing file", {"../out.vorn", "../in/missing"}, "cannot open \"../in/missing\": "},
+        {"no name after the last '/'",
+         {"../out.vorn", "../in/sub/"},
+         "\"../in/sub/" + refused + rule + "empty name\n"},
+        {"a name longer than 15 bytes",
+         {"../out.vorn", "../in/sixteen-chars-xx"},
+         "\"../in/sixteen-chars-xx" + refused + "sixteen-chars-xx\" is longer than 15 bytes\n"},
+        {"a Windows device name",
+         {"../out.vorn", "../in/a", "../in/CON"},
+         "\"../in/CON" + refused + "CON" + rule + "a Windows device name\n"},
+        {"a trailing dot",
+         {"../out.vorn", "../in/dot."},
+         "\"../in/dot." + refused + "dot." + rule + "ends in '.' or ' ', which Windows drops\n"},
+        {"a trailing blank",
+         {"../out.vorn", "../in/blank "},
+         "\"../in/blank " + refused + "blank " + rule + "ends in '.' or ' ', which Windows drops\n",
+         true},
+        {"a control byte",
+         {"../out.vorn", "../in/bell\a"},
+         "\"../in/bell\\x07" + refused + "bell\\x07" + rule + "holds a control byte\n",
+         true},
+        {"a backslash",
+         {"../out.vorn", "../in/back\\slash"},
+         "\"../in/back\\slash" + refused + "back\\slash" + rule +
+             "holds '/', '\\' or ':' (a path, drive or stream)\n",
+         true},
+        {"two files of one name",
+         {"../out.vorn", "../in/a", "../in/sub/a"},
+         "\"../in/a\" and \"../in/sub/a\" make entries of the same name (letters of either case "
+         "are one on Windows)\n"},
+        {"one name in either case",
+         {"../out.vorn", "../in/a", "../in/A"},
+         "\"../in/a\" and \"../in/A\" make entries of the same name (letters of either case are "
+         "one on Windows)\n",
+         true},
+        {"sparse files past 2^31 - 1 bytes in all",
+         {"../out.vorn", "../in/s1", "../in/s2"},
+         "the archive would take 2684354616 bytes: an archive holds 2147483647 at most\n",
+         true},
+    };
+    WriteFile(In("s1"), "");
+    WriteFile(In("s2"), "");
+    ASSERT_EQ(truncate(In("s1").c_str(), 1536L << 20), 0);
+    ASSERT_EQ(truncate(In("s2").c_str(), 1024L << 20), 0);
+    for (const Row &row : rows) {
+        if (row.linuxOnly && LeftOutOnWindows(row.what))
+            continue;
+        if (!row.archive.empty())
+            WriteFile(Archive(), row.archive);
+        RunResult result = Write(row.args);
+        EXPECT_EQ(result.err.rfind("VornWriter: " + row.report, 0), 0u)
+            << row.what << ": " << result.err;
+        EXPECT_EQ(Lines(result.err).size(), 1u) << row.what;
+        EXPECT_EQ(result.status, 2) << row.what;
+        if (row.archive.empty()) {
+            ExpectNoArchiveLeft(row.what);
+        } else {
+            EXPECT_EQ(ReadFile(Archive()), row.archive) << row.what;
+            remove(Archive().c_str());
+        }
+    }
+    EXPECT_EQ(ReadFile(In("a")), "1");
+}
+
+// A file that changes between being measured and being copied makes no archive: exit status 1.
+TEST_F(WriterTest, AFileThatChangesWhileReadMakesNoArchive) {
+    if (!PreloadReachesProgram() || TestingWindowsProgram())
+        GTEST_SKIP() << "the file is changed by a library preloaded into the Linux program, "
+                        "whose opens it sees (Wine's file server opens them elsewhere)";
+    std::vector<std::string> args =
+        MakeFiles(root_.path + "/in", {{"a", "1"}, {"grows", "22"}}, {});
+    RunOptions options;
+    options.environment = {"LD_PRELOAD=" + FailCallsLibrary(), "VORN_GROW=grows"};
+    RunResult result = Write(args, options);
+    EXPECT_EQ(result.err, "VornWriter: \"../in/grows\" changed size while it was read: no archive "
+                          "is made\n");
+    EXPECT_EQ(result.status, 1);
+    ExpectNoArchiveLeft("a file that grew");
+}
+
+// Every file call the writer makes fails in turn, with unnamed files and copies inside the
+// kernel, without either, and with a file system that cannot rename without replacing. A run
+// either makes exactly the archive (the call had a plainer way) or leaves none, and no
+// temporary file; the files it reads stay as they were.
+TEST_F(WriterTest, EveryFileCallFailingInTurnLeavesNoArchive) {
+    if (!PreloadReachesProgram() || TestingWindowsProgram())
+        GTEST_SKIP() << "the calls are counted and failed by a library preloaded into the Linux "
+                        "program";
+    std::vector<TestEntry> files = {
+        {"a", "small"}, {"big", std::string(1536 * 1024, 'b')}, {"empty", ""}};
+    std::vector<std::string> args = MakeFiles(root_.path + "/in", files, {});
+    std::string archive = BuildArchive(files), log = root_.path + "/in/calls";
+    int runs = 0;
+    for (const std::vector<std::string> &settings :
+         {std::vector<std::string>{},
+          {"VORN_NO_TMPFILE=1", "VORN_NO_KERNEL_COPY=1"},
+          {"VORN_NO_TMPFILE=1", "VORN_NO_RENAME_NOREPLACE=1"}}) {
+        for (long failing = 0;; ++failing) {
+            RunOptions options;
+            options.environment = {"LD_PRELOAD=" + FailCallsLibrary(), "VORN_CALL_LOG=" + log,
+                                   "VORN_FAIL_CALLS=" + std::to_string(failing)};
+            options.environment.insert(options.environment.end(), settings.begin(), settings.end());
+            RunResult result = Write(args, options);
+            ++runs;
+            std::string calls = ReadFile(log), what = "call " + std::to_string(failing) + " of " +
+                                                      std::to_string(Lines(calls).size());
+            remove(log.c_str());
+            if (result.status == 0) {
+                EXPECT_TRUE(ReadFile(Archive()) == archive) << what;
+                EXPECT_EQ(result.err, "") << what;
+                remove(Archive().c_str());
+            } else {
+                EXPECT_NE(failing, 0) << result.err;
+                EXPECT_EQ(result.err.rfind("VornWriter: ", 0), 0u) << what;
+            }
+            ExpectNoArchiveLeft(what);
+            for (const TestEntry &file : files)
+                EXPECT_TRUE(ReadFile(In(file.name)) == file.data) << what;
+            if (failing > 0 && calls.find(" failed\n") == std::string::npos)
+                break; // no call was left to fail
+        }
+    }
+    std::cout << runs << " runs of the writer with file calls failing\n";
+}
