@@ -29,11 +29,9 @@ static void WaitForByte(int fd) {
 // Neither change flushes the terminal: a key typed ahead, before the prompt, ends the pause at
 // once, and what is typed after the key stays for whoever reads the terminal next, as with the
 // Windows command interpreter's pause.
-static void WaitForKey(int fd) {
+static void WaitForKey(int fd, const termios &found) {
     static termios saved, raw;
-    if (tcgetattr(fd, &saved) != 0)
-        return;
-    raw = saved;
+    saved = raw = found;
     raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
     raw.c_cc[VMIN] = 1;
     raw.c_cc[VTIME] = 0;
@@ -46,15 +44,17 @@ static void WaitForKey(int fd) {
 
 // A person is there when both ends of the console are a terminal and the program owns it (is
 // in its foreground). Anything else is a script, a pipe or a background job: nothing is read
-// from its input, and nothing waits.
-static bool PersonAtTerminal() {
-    return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO) && tcgetpgrp(STDIN_FILENO) == getpgrp();
+// from its input, and nothing waits. The terminal's settings are read on the way.
+static bool PersonAtTerminal(termios *settings) {
+    return tcgetattr(STDIN_FILENO, settings) == 0 && isatty(STDOUT_FILENO) &&
+           tcgetpgrp(STDIN_FILENO) == getpgrp();
 }
 
 void Pause() {
     PrintOutput("Press any key to continue . . . ");
     FlushOutput();
-    if (PersonAtTerminal())
-        WaitForKey(STDIN_FILENO);
+    termios settings;
+    if (PersonAtTerminal(&settings))
+        WaitForKey(STDIN_FILENO, settings);
     PrintOutput("\n");
 }

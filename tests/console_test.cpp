@@ -73,7 +73,8 @@ struct OnTerminal {
     const char *typedAhead = "";   // typed before the program starts
     const char *keys = "";         // typed once the pause waits for a key in raw mode,
     int signal = 0;                // or a signal sent then
-    bool stopAndContinue = false;  // first stopped (SIGSTOP) and continued (SIGCONT)
+    bool stopAndContinue = false;  // first stopped (Ctrl-Z, SIGTSTP) and continued (fg, SIGCONT),
+    bool stopped = false;          // or stopped by SIGSTOP, the settings put back as a shell does
     bool background = false;       // the program in a background process group
     bool interruptIgnored = false; // started with SIGINT ignored
 };
@@ -86,8 +87,9 @@ struct TerminalRun {
     std::string leftOver; // and of what was typed at the terminal
 };
 
-// A session of its own with the terminal as its controlling terminal; in the background, the
-// program runs in a process group of its own below it.
+// A session of its own with the terminal as its controlling terminal; to be stopped, or in the
+// background, the program runs in a process group of its own below it, as a shell's job does
+// (the leader of a session is an orphaned process group, which the kernel does not stop).
 static void ChildOnTerminal(const std::string &side, const std::string &cwd, int input,
                             const OnTerminal &how, const std::vector<std::string> &command) {
     setsid();
@@ -99,12 +101,18 @@ static void ChildOnTerminal(const std::string &side, const std::string &cwd, int
     dup2(own, 2);
     if (how.interruptIgnored)
         signal(SIGINT, SIG_IGN);
-    pid_t program = how.background ? fork() : 0;
+    bool stops = how.stopAndContinue || how.stopped, job = how.background || stops;
+    pid_t program = job ? fork() : 0;
     if (program == 0) {
-        if (how.background)
+        if (job)
             setpgid(0, 0);
+        while (stops && tcgetpgrp(0) != getpgrp())
+            usleep(1000); // until the job is in the foreground
         ExecCommand(command);
     }
+    setpgid(program, program);
+    if (stops)
+        tcsetpgrp(own, program);
     int status = 0;
     waitpid(program, &status, 0);
     _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 128);
@@ -143,8 +151,6 @@ static TerminalRun RunOnTerminal(const std::vector<std::string> &command, const 
     EXPECT_TRUE(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
     std::string side = ptsname(terminal);
     int held = open(side.c_str(), O_RDWR | O_NOCTTY); // keeps the terminal after the program
-    termios before;
-    tcgetattr(held, &before);
     if (!how.pipedInput.empty()) {
         EXPECT_EQ(pipe(input), 0);
         EXPECT_EQ(write(input[1], how.pipedInput.data(), how.pipedInput.size()),
@@ -160,12 +166,18 @@ static TerminalRun RunOnTerminal(const std::vector<std::string> &command, const 
     auto raw = [&] { return tcgetattr(held, &run.during) == 0 && !(run.during.c_lflag & ICANON); };
     if (*how.keys != '\0' || how.signal != 0) {
         EXPECT_TRUE(Await(terminal, 10, raw)) << "the pause never put the terminal in raw mode";
-        if (how.stopAndContinue) {
-            kill(child, SIGSTOP);
-            int stopped = 0;
-            EXPECT_EQ(waitpid(child, &stopped, WUNTRACED), child);
-            tcsetattr(held, TCSANOW, &before);
-            kill(child, SIGCONT);
+        if (how.stopAndContinue || how.stopped) {
+            pid_t job = tcgetpgrp(terminal);
+            termios found = run.during;
+            found.c_lflag |= ICANON | ECHO;
+            kill(-job, how.stopped ? SIGSTOP : SIGTSTP);
+            if (how.stopped)
+                tcsetattr(held, TCSANOW, &found);
+            EXPECT_TRUE(Await(terminal, 10, [&] {
+                return tcgetattr(held, &run.after) == 0 && (run.after.c_lflag & ICANON) &&
+                       (run.after.c_lflag & ECHO);
+            })) << "the terminal's settings not put back for the stop";
+            kill(-job, SIGCONT);
             EXPECT_TRUE(Await(terminal, 10, raw)) << "raw mode not taken up again";
         }
         if (*how.keys != '\0')
@@ -213,7 +225,8 @@ TEST_F(ProgramTest, ThePauseWaitsOnlyForAPersonAtTheTerminal) {
         {"Ctrl-C typed, ignored by the caller", {}, 0},
         {"SIGTERM", {}, SIGTERM},
         {"SIGHUP", {}, SIGHUP},
-        {"stopped and continued, then a key", {}, 0},
+        {"Ctrl-Z and fg, then a key", {}, 0},
+        {"stopped, the shell's settings put back, continued, then a key", {}, 0},
         {"standard output a file: no wait", {}, 0},
         {"standard input a pipe: nothing read, no wait", {}, 0},
         {"a background job: no wait", {}, 0},
@@ -227,9 +240,11 @@ TEST_F(ProgramTest, ThePauseWaitsOnlyForAPersonAtTheTerminal) {
     rows[5].how.signal = SIGHUP;
     rows[6].how.keys = "x";
     rows[6].how.stopAndContinue = true;
-    rows[7].how.outputToFile = true;
-    rows[8].how.pipedInput = "first line of a list\nsecond\n";
-    rows[9].how.background = true;
+    rows[7].how.keys = "x";
+    rows[7].how.stopped = true;
+    rows[8].how.outputToFile = true;
+    rows[9].how.pipedInput = "first line of a list\nsecond\n";
+    rows[10].how.background = true;
     for (const Row &row : rows) {
         TerminalRun run = RunOnTerminal(ProgramCommand({"../in/archive.vorn"}), work_, row.how);
         if (*row.how.keys != '\0') {

@@ -56,7 +56,11 @@ TEST_F(ProgramTest, EntriesLandAsTheArchiveHasThem) {
                          EncodeDirectoryEntry(0, 143, 70 << 10) + EncodeDirectoryEntry(0, 68, 30) +
                          pattern + EncodeNameRecord("a") + EncodeNameRecord("big") +
                          EncodeNameRecord("c") + big;
-    RunOptions copiedByTheProgram;
+    std::map<std::string, std::string> windowFiles = {
+        {"a", pattern.substr(0, 30)}, {"big", big}, {"c", pattern.substr(30)}};
+    std::map<std::string, std::string> bigFile = {{"big", big}};
+    RunOptions copiedByTheProgram, fewDescriptors;
+    fewDescriptors.openFiles = 5; // standard input, output and error, the archive, an entry
     copiedByTheProgram.environment = {"LD_PRELOAD=" + FailCallsLibrary(), "VORN_NO_KERNEL_COPY=1"};
     const std::string path = ": name refused: holds '/', '\\' or ':' (a path, drive or stream)\n";
     std::vector<TestEntry> platformNames = {
@@ -123,13 +127,10 @@ TEST_F(ProgramTest, EntriesLandAsTheArchiveHasThem) {
          TightLimits()},
         {"huge declared sizes write only what the archive holds", huge, hugeFiles, hugeReports, 1,
          kEverywhere, TightLimits()},
-        {"a window the buffer's blocks overwrote is not used again",
-         window,
-         {{"a", pattern.substr(0, 30)}, {"big", big}, {"c", pattern.substr(30)}},
-         "",
-         0,
-         kLinuxOnly,
-         copiedByTheProgram},
+        {"a window the buffer's blocks overwrote is not used again", window, windowFiles, "", 0,
+         kLinuxOnly, copiedByTheProgram},
+        {"no descriptor left for a pipe: the buffer copies", BuildArchive({{"big", big}}), bigFile,
+         "", 0, kLinuxOnly, fewDescriptors},
         {"Windows' device names and altered names are ordinary names on Linux",
          BuildArchive(platformNames), platformFiles, "", 0, kLinuxOnly},
         {"Windows' device names and altered names are refused on Windows",
@@ -389,13 +390,20 @@ TEST_F(ProgramTest, EveryFileCallFailingInTurnLosesNothing) {
                     << what << ": " << entries[i].name << " not whole and not reported";
             }
         }
-        // A rename that fails, and the removal after it: the report names the file left.
+        // A rename that fails, and the removal after it: the report names the file left. A new
+        // name's write that fails (then its close), and the removal after it: the report says so.
         size_t rename = std::find(calls.begin(), calls.end(), "rename") - calls.begin() + 1;
         RunResult result = unpack(std::to_string(rename) + "," + std::to_string(rename + 1));
         std::string named = "; the temporary file \"";
         size_t at = result.err.find(named) + named.size();
         ASSERT_GT(at, named.size()) << result.err;
         EXPECT_TRUE(PathExists(work_ + "/" + result.err.substr(at, result.err.find('"', at) - at)))
+            << result.err;
+        size_t write = std::find(calls.begin(), calls.end(), "write") - calls.begin() + 1;
+        result = unpack(std::to_string(write) + "," + std::to_string(write + 2));
+        EXPECT_NE(result.err.find("\"new1\": write failed: Input/output error (0 of 5 bytes "
+                                  "written); the partial file could not be removed"),
+                  std::string::npos)
             << result.err;
     }
     std::cout << runs << " runs with file calls failing\n";
@@ -431,6 +439,13 @@ TEST_F(ProgramTest, ARunEndedFromOutsideLeavesNoHalfWrittenFile) {
          SIGTERM,
          {"VORN_RAISE_AT=linkat"}},
         {"SIGTERM just before the rename", SIGTERM, {named, "VORN_RAISE_AT=rename"}},
+        {"SIGTERM while a new name is made waits until it is guarded",
+         SIGTERM,
+         {"VORN_RAISE_AT=open-exclusive"},
+         false},
+        {"SIGTERM while the create meets what stands removes nothing",
+         SIGTERM,
+         {"VORN_RAISE_AT=open-exclusive"}},
         {"SIGKILL, unnamed file", SIGKILL, {}},
         {"SIGKILL, unnamed file named by its descriptor, no /proc", SIGKILL, {noProc}},
         {"SIGKILL, neither /proc nor the privilege: named temporary file",

@@ -3,7 +3,8 @@
 // on disk can be checked after every way a run can break. Set by the environment:
 //   VORN_CALL_LOG=path     each counted call is logged there as "<number> <call>", and a call
 //                          made to fail as "<number> <call> failed"
-//   VORN_FAIL_CALLS=N,M    the calls with these numbers fail with EIO (a close still closes)
+//   VORN_FAIL_CALLS=N,M    the calls with these numbers fail with EIO (a close still closes),
+//   VORN_FAIL_ERRNO=E      or with errno E
 //   VORN_NO_TMPFILE=1      open(O_TMPFILE) is refused, as by a file system without it
 //   VORN_NO_KERNEL_COPY=1  splice is refused, as by a file system that cannot splice
 //   VORN_REFUSE_MKNOD=E    mknod fails with errno E, as in a sandbox that refuses the call
@@ -14,11 +15,13 @@
 //   VORN_GROW=NAME         the second open of a file called NAME first adds a byte to it
 //   VORN_RAISE=SIGNAL      the signal is raised just before the first write of entry data,
 //   VORN_RAISE_AT=CALL     or where a temporary name stands: after the first "linkat", before
-//                          the first "rename"
+//                          the first "rename"; or just after the first exclusive create
+//                          ("open-exclusive"), while the program holds its ending signals
 //   VORN_RAISE_IN=PREFIX   only for a write to a file whose name starts with PREFIX
 //   VORN_RAISE_WAIT=1      then waits 5 s (Wine ends the program from another thread)
 //   VORN_VMPEAK_LOG=path   the process's peak address space (VmPeak) is written there at exit
-// Standard input, output and error are not counted: their writes go through the C library.
+// Standard input, output and error are not counted: their writes go through the C library; nor
+// are the coverage build's own files (*.gcda), written as the program ends.
 #include <cerrno>
 #include <csignal>
 #include <cstdarg>
@@ -40,10 +43,22 @@ int logFile = -1;
 long calls = 0;
 char failing[256]; // ",N,M,"
 bool noTmpfile = false, noKernelCopy = false, noLinkByDescriptor = false, noProc = false;
-int refuseMknod = 0, raiseSignal = 0;
+int refuseMknod = 0, raiseSignal = 0, failErrno = EIO;
 const char *raiseAt = "", *raiseIn = nullptr, *vmPeakLog = nullptr;
 bool raiseWait = false, noRenameNoReplace = false;
 const char *growName = nullptr;
+
+// Descriptors of the coverage build's files, whose calls are not the program's.
+bool notCounted[1024];
+
+bool Counted(int fd) {
+    return fd > 2 && (fd >= 1024 || !notCounted[fd]);
+}
+
+bool IsCoverageFile(const char *path) {
+    size_t length = strlen(path);
+    return length > 5 && strcmp(path + length - 5, ".gcda") == 0;
+}
 
 int Setting(const char *name) {
     const char *value = getenv(name);
@@ -61,6 +76,8 @@ __attribute__((constructor)) void ReadSettings() {
     noLinkByDescriptor = Setting("VORN_NO_LINK_BY_DESCRIPTOR") != 0;
     noProc = Setting("VORN_NO_PROC") != 0;
     refuseMknod = Setting("VORN_REFUSE_MKNOD");
+    if (Setting("VORN_FAIL_ERRNO") != 0)
+        failErrno = Setting("VORN_FAIL_ERRNO");
     raiseSignal = Setting("VORN_RAISE");
     raiseWait = Setting("VORN_RAISE_WAIT") != 0;
     if (getenv("VORN_RAISE_AT") != nullptr)
@@ -94,7 +111,7 @@ bool Fails(const char *call) {
     if (logFile >= 0)
         Next<ssize_t (*)(int, const void *, size_t)>("write")(logFile, line,
                                                               static_cast<size_t>(length));
-    errno = EIO;
+    errno = failErrno;
     return fails;
 }
 
@@ -159,19 +176,25 @@ int open(const char *path, int flags, ...) {
         errno = EOPNOTSUPP;
         return -1;
     }
-    if (Fails(unnamed ? "open-unnamed" : "open"))
+    bool coverage = IsCoverageFile(path);
+    if (!coverage && Fails(unnamed ? "open-unnamed" : "open"))
         return -1;
-    return Next<int (*)(const char *, int, ...)>("open")(path, flags, mode);
+    int fd = Next<int (*)(const char *, int, ...)>("open")(path, flags, mode);
+    if (fd >= 0 && fd < 1024)
+        notCounted[fd] = coverage;
+    if ((flags & O_EXCL) && !unnamed)
+        RaiseAt("open-exclusive");
+    return fd;
 }
 
 ssize_t pread(int fd, void *buffer, size_t length, off_t position) {
-    if (Fails("pread"))
+    if (Counted(fd) && Fails("pread"))
         return -1;
     return Next<ssize_t (*)(int, void *, size_t, off_t)>("pread")(fd, buffer, length, position);
 }
 
 ssize_t write(int fd, const void *data, size_t length) {
-    if (fd > 2) {
+    if (Counted(fd)) {
         RaiseAtData(fd);
         if (Fails("write"))
             return -1;
@@ -180,10 +203,10 @@ ssize_t write(int fd, const void *data, size_t length) {
 }
 
 int close(int fd) {
-    bool fails = fd > 2 && Fails("close");
+    bool fails = Counted(fd) && Fails("close");
     int closed = Next<int (*)(int)>("close")(fd);
     if (fails)
-        errno = EIO;
+        errno = failErrno;
     return fails ? -1 : closed;
 }
 

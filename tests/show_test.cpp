@@ -42,7 +42,9 @@ TEST(ShowText, ControlsAreShownAndEverythingElseStands) {
         {"\xF0\x9F\x98"
          "x",
          "\xF0??x", "\xF0\\x9F\\x98x"},
-        {"\xED\xA0\x80", "\xED\xA0?", "\xED\xA0\\x80"}, // a surrogate
+        {"\xED\xA0\x80", "\xED\xA0?", "\xED\xA0\\x80"},               // a surrogate
+        {"\xF4\x8F\xBF\xBF", "\xF4\x8F\xBF\xBF", "\xF4\x8F\xBF\xBF"}, // U+10FFFF, the last
+        {"\xF4\x90\x80\x80", "\xF4???", "\xF4\\x90\\x80\\x80"},       // past it
         {"\xD0\x96\xD1\x83\xD0\xBA", "\xD0\x96\xD1\x83\xD0\xBA", "\xD0\x96\xD1\x83\xD0\xBA"},
     };
     for (const auto &row : rows) {

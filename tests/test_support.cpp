@@ -119,6 +119,11 @@ static void PrepareChild(const RunOptions &options) {
                         static_cast<rlim_t>(options.addressSpaceBytes)};
         setrlimit(RLIMIT_AS, &limit);
     }
+    if (options.openFiles > 0) {
+        rlimit limit = {static_cast<rlim_t>(options.openFiles),
+                        static_cast<rlim_t>(options.openFiles)};
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
     if (options.fileSizeBytes > 0) {
         rlimit limit = {static_cast<rlim_t>(options.fileSizeBytes),
                         static_cast<rlim_t>(options.fileSizeBytes)};
@@ -171,6 +176,7 @@ void ExecCommand(const std::vector<std::string> &command) {
     dup2(in, 0);
     dup2(out, 1);
     dup2(err, 2);
+    close_range(3, ~0u, 0); // the program starts with its three standard streams alone
     if (options.outputClosed)
         close(1);
     PrepareChild(options);

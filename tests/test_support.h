@@ -23,6 +23,7 @@ struct RunOptions {
     bool writer = false;           // VornWriter instead of VornReader
     long addressSpaceBytes = 0;    // RLIMIT_AS, 0 for none
     long fileSizeBytes = 0;        // RLIMIT_FSIZE (SIGXFSZ left at its default), 0 for none
+    long openFiles = 0;            // RLIMIT_NOFILE, 0 for none
     std::string pipedInput;        // when not empty, standard input is a pipe carrying these bytes
     std::string outputPath;        // when not empty, standard output goes there, not captured
     bool outputClosed = false;     // standard output closed

@@ -13,9 +13,10 @@ namespace {
 
 class WriterTest : public ProgramTest {
   protected:
-    RunResult Write(const std::vector<std::string> &args, RunOptions options = RunOptions()) {
+    RunResult Write(const std::vector<std::string> &args, RunOptions options = RunOptions(),
+                    const std::string &cwd = "") {
         options.writer = true;
-        return RunProgram(args, work_, options);
+        return RunProgram(args, cwd.empty() ? work_ : cwd, options);
     }
     std::string In(const std::string &path) { return root_.path + "/in/" + path; }
     std::string Archive() { return root_.path + "/out.vorn"; }
@@ -73,7 +74,11 @@ TEST_F(WriterTest, WrittenArchivesUnpackIntoTheSameFiles) {
             continue;
         RemoveTree(root_.path + "/in");
         mkdir((root_.path + "/in").c_str(), 0755);
-        RunResult written = Write(MakeFiles(root_.path + "/in", row.files, row.paths));
+        // From <root>, so that the archive's name has no folder.
+        std::vector<std::string> args = MakeFiles(root_.path + "/in", row.files, row.paths);
+        for (std::string &arg : args)
+            arg = arg.substr(3);
+        RunResult written = Write(args, RunOptions(), root_.path);
         EXPECT_EQ(written.status, 0) << row.what << ": " << written.err;
         EXPECT_EQ(written.out + written.err, "") << row.what;
         EXPECT_TRUE(ReadFile(Archive()) == BuildArchive(row.files)) << row.what;
@@ -93,7 +98,7 @@ TEST_F(WriterTest, WrittenArchivesUnpackIntoTheSameFiles) {
 TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
     std::vector<TestEntry> files = {
         {"a", "1"},    {"sub/a", "2"},  {"A", "3"},      {"sixteen-chars-xx", "4"}, {"CON", "5"},
-        {"dot.", "6"}, {"blank ", "7"}, {"bell\a", "8"}, {"back\\slash", "9"}};
+        {"dot.", "6"}, {"blank ", "7"}, {"bell\a", "8"}, {"back\\slash", "9"},      {"ask?", "10"}};
     for (const TestEntry &file : files)
         if (!TestingWindowsProgram() || file.name.find_first_of("\a\\ A") == std::string::npos)
             MakeFiles(root_.path + "/in", {file}, {});
@@ -106,6 +111,7 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
         std::string report;
         bool linuxOnly = false;
         std::string archive = ""; // what stands under the archive's name beforehand
+        int status = 2;
     } rows[] = {
         {"no arguments", {}, "no archive and no file given: VornWriter <archive> <file>...\n"},
         {"no file",
@@ -153,6 +159,19 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
          {"../out.vorn", "../in/a", "../in/sub/a"},
          "\"../in/a\" and \"../in/sub/a\" make entries of the same name (letters of either case "
          "are one on Windows)\n"},
+        {"a character Windows forbids",
+         {"../out.vorn", "../in/ask?"},
+         "\"../in/ask?" + refused + "ask?" + rule +
+             "holds a character Windows forbids in names (< > \" | ? *)\n",
+         true},
+        {"a path too long for the archive's temporary name (exit status 1)",
+         {"../" + std::string(4200, 'x') + "/out.vorn", "../in/a"},
+         "cannot write \"../" + std::string(4200, 'x') +
+             "/out.vorn\": path too long: no archive "
+             "is made\n",
+         false,
+         "",
+         1},
         {"one name in either case",
          {"../out.vorn", "../in/a", "../in/A"},
          "\"../in/a\" and \"../in/A\" make entries of the same name (letters of either case are "
@@ -176,7 +195,7 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
         EXPECT_EQ(result.err.rfind("VornWriter: " + row.report, 0), 0u)
             << row.what << ": " << result.err;
         EXPECT_EQ(Lines(result.err).size(), 1u) << row.what;
-        EXPECT_EQ(result.status, 2) << row.what;
+        EXPECT_EQ(result.status, row.status) << row.what;
         if (row.archive.empty()) {
             ExpectNoArchiveLeft(row.what);
         } else {
@@ -243,6 +262,43 @@ TEST_F(WriterTest, EveryFileCallFailingInTurnLeavesNoArchive) {
                 EXPECT_TRUE(ReadFile(In(file.name)) == file.data) << what;
             if (failing > 0 && calls.find(" failed\n") == std::string::npos)
                 break; // no call was left to fail
+        }
+        // The name taken just before the archive would take it (a link or a rename failing
+        // with EEXIST); a write of the archive failing, and the removal after it.
+        RunOptions options;
+        options.environment = {"LD_PRELOAD=" + FailCallsLibrary(), "VORN_CALL_LOG=" + log};
+        options.environment.insert(options.environment.end(), settings.begin(), settings.end());
+        Write(args, options);
+        remove(Archive().c_str());
+        std::vector<std::string> calls = Lines(ReadFile(log));
+        remove(log.c_str());
+        auto last = [&](const std::string &call) {
+            for (size_t i = calls.size(); i > 0; --i)
+                if (calls[i - 1].substr(calls[i - 1].find(' ') + 1) == call)
+                    return std::to_string(i);
+            return std::string("0");
+        };
+        std::string naming = settings.empty() ? last("linkat") : last("renameat2");
+        if (naming != "0") {
+            options.environment.push_back("VORN_FAIL_CALLS=" + naming);
+            options.environment.push_back("VORN_FAIL_ERRNO=" + std::to_string(EEXIST));
+            RunResult taken = Write(args, options);
+            EXPECT_EQ(taken.err, "VornWriter: \"../out.vorn\" already exists: nothing is "
+                                 "replaced, and no archive is made\n");
+            EXPECT_EQ(taken.status, 2);
+            ExpectNoArchiveLeft("a name taken meanwhile");
+            options.environment.resize(options.environment.size() - 2);
+        }
+        if (!settings.empty()) {
+            std::string write = last("write");
+            options.environment.push_back("VORN_FAIL_CALLS=" + write + "," +
+                                          std::to_string(std::stol(write) + 2));
+            RunResult left = Write(args, options);
+            EXPECT_NE(left.err.find("could not be removed"), std::string::npos) << left.err;
+            EXPECT_EQ(ListFolder(root_.path).size(), 3u) << "the temporary file is not left";
+            for (const std::string &name : ListFolder(root_.path))
+                if (name.rfind(".VornWriter-", 0) == 0)
+                    remove((root_.path + "/" + name).c_str());
         }
     }
     std::cout << runs << " runs of the writer with file calls failing\n";

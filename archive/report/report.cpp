@@ -29,6 +29,8 @@ static void ReportProblem(const char *format, ...) {
     int prefix = snprintf(line, sizeof line, "%s: ", programName);
     va_list arguments;
     va_start(arguments, format);
+    // The analyser misses va_start on this path (a known false positive).
+    // NOLINTNEXTLINE(clang-analyzer-valist.Uninitialized)
     int text = vsnprintf(line + prefix, sizeof line - prefix - 1, format, arguments);
     va_end(arguments);
     // A text that did not fit is cut; one that could not be formatted is left out.
@@ -123,26 +125,20 @@ void ReportDamagedDirectory(const char *path, const DirectoryDamage &damage) {
                   one ? "entry has" : "entries have");
 }
 
+// In the order of NameRefusal.
+static const char *const kNameRefusals[] = {
+    "safe",
+    "empty name",
+    "names a folder",
+    "holds '/', '\\' or ':' (a path, drive or stream)",
+    "holds a control byte",
+    "ends in '.' or ' ', which Windows drops",
+    "holds a character Windows forbids in names (< > \" | ? *)",
+    "a Windows device name",
+};
+
 static const char *DescribeNameRefusal(NameRefusal refusal) {
-    switch (refusal) {
-    case kNameSafe:
-        break;
-    case kNameEmpty:
-        return "empty name";
-    case kNameDotFolder:
-        return "names a folder";
-    case kNamePathCharacter:
-        return "holds '/', '\\' or ':' (a path, drive or stream)";
-    case kNameControlByte:
-        return "holds a control byte";
-    case kNameTrailingDotOrBlank:
-        return "ends in '.' or ' ', which Windows drops";
-    case kNameWindowsForbiddenChar:
-        return "holds a character Windows forbids in names (< > \" | ? *)";
-    case kNameWindowsDevice:
-        return "a Windows device name";
-    }
-    return "safe";
+    return kNameRefusals[refusal];
 }
 
 // The cause of an entry not written in full, as the end of its report line.
@@ -151,9 +147,9 @@ static void DescribeEntryOutcome(const ExtractOutcome &outcome, const DirectoryE
     long long written = outcome.bytesWritten;
     long declared = static_cast<long>(entry.size);
     switch (outcome.result) {
-    case kEntryWritten:
-        snprintf(cause, causeSize, "written");
-        break;
+    case kEntryWritten: // GCOVR_EXCL_LINE: an entry written in full gets no report
+        snprintf(cause, causeSize, "written"); // GCOVR_EXCL_LINE
+        break;                                 // GCOVR_EXCL_LINE
     case kEntryNameRefused:
         snprintf(cause, causeSize, "name refused: %s", DescribeNameRefusal(outcome.refusal));
         break;

@@ -14,16 +14,20 @@
 #include "archive/files/interrupt.h"
 #include "archive/report/report.h"
 
-// One buffer for the tables and for the files the system does not copy itself (smaller in the
-// in-memory fuzz target, so that its small files take every path).
-#if defined(VORN_SMALL_BUFFERS)
-enum : size_t { kBufferBytes = 256 };
-#else
-enum : size_t { kBufferBytes = 1 << 20 };
-#endif
-static unsigned char buffer[kBufferBytes];
-
 enum : size_t { kLargestEntryCount = 65535, kPathBytes = 4200 };
+
+// One buffer, which holds either table whole and takes the data the system does not copy
+// itself (a part of it at a time in the in-memory fuzz target, so that its small files take
+// every path).
+static unsigned char buffer[1 << 20];
+static_assert(sizeof buffer >= kEntryCountBytes + kDirectoryEntryBytes * kLargestEntryCount &&
+                  sizeof buffer >= kNameRecordBytes * kLargestEntryCount,
+              "a table fits the buffer");
+#if defined(VORN_SMALL_BUFFERS)
+enum : size_t { kCopyBytes = 256 };
+#else
+enum : size_t { kCopyBytes = sizeof buffer };
+#endif
 
 // What the archive is made of: per file its path and entry name, and its entry.
 struct Plan {
@@ -106,8 +110,8 @@ static bool NamesDiffer(const Plan &plan) {
         slots *= 2;
     size_t *table = static_cast<size_t *>(calloc(slots, sizeof(size_t))); // index + 1
     if (table == nullptr) {
-        ReportOutOfMemory("for the list of files");
-        return false;
+        ReportOutOfMemory("for the list of files"); // GCOVR_EXCL_LINE: only when calloc fails
+        return false;                               // GCOVR_EXCL_LINE
     }
     bool differ = true;
     for (size_t i = 0; i < plan.count && differ; ++i) {
@@ -175,35 +179,32 @@ static size_t FolderLength(const char *archivePath) {
     return static_cast<size_t>(LastComponent(archivePath) - archivePath);
 }
 
+// Names another run left behind are passed over, this many at most.
+enum { kTemporaryNameAttempts = 100 };
+
 static bool CreateUnderTemporaryName(const char *archivePath, Output *output, int *error) {
     static const unsigned long process = CurrentProcessNumber();
     int folder = static_cast<int>(FolderLength(archivePath));
-    for (unsigned long serial = 1; serial <= 100; ++serial) {
-        int length = snprintf(temporaryPath, sizeof temporaryPath, "%.*s.VornWriter-%lu-%lu.tmp",
-                              folder, archivePath, process, serial);
-        if (length < 0 || static_cast<size_t>(length) >= sizeof temporaryPath) {
-            *error = kErrorNameTooLong;
-            return false;
-        }
+    for (unsigned long serial = 1;; ++serial) {
+        snprintf(temporaryPath, sizeof temporaryPath, "%.*s.VornWriter-%lu-%lu.tmp", folder,
+                 archivePath, process, serial);
         if (CreateGuarded(temporaryPath, &output->file, error))
             return true;
-        if (!IsAlreadyExistsError(*error))
+        if (!IsAlreadyExistsError(*error) || serial == kTemporaryNameAttempts)
             return false;
     }
-    return false;
 }
 
+// The temporary name takes the folder and some 30 bytes more.
 static bool CreateOutput(const char *archivePath, Output *output, int *error) {
     size_t folder = FolderLength(archivePath);
-    if (folder >= kPathBytes) {
+    if (folder + 40 > kPathBytes) {
         *error = kErrorNameTooLong;
         return false;
     }
     char folderPath[kPathBytes];
     snprintf(folderPath, sizeof folderPath, "%.*s", static_cast<int>(folder), archivePath);
-    if (folder == 0)
-        snprintf(folderPath, sizeof folderPath, ".");
-    output->unnamed = CreateUnnamedFile(folderPath, &output->file);
+    output->unnamed = CreateUnnamedFile(folder == 0 ? "." : folderPath, &output->file);
     return output->unnamed || CreateUnderTemporaryName(archivePath, output, error);
 }
 
@@ -212,34 +213,18 @@ static bool WriteBytes(FileHandle file, const unsigned char *bytes, size_t lengt
     return WriteFileData(file, bytes, length, &written, error);
 }
 
-// The count and the entry table, through the buffer.
+// The count and the entry table, in one write.
 static bool WriteEntryTable(const Plan &plan, FileHandle file, int *error) {
     EncodeEntryCount(static_cast<uint16_t>(plan.count), buffer);
-    size_t used = kEntryCountBytes;
-    for (size_t i = 0; i < plan.count; ++i) {
-        if (used + kDirectoryEntryBytes > kBufferBytes) {
-            if (!WriteBytes(file, buffer, used, error))
-                return false;
-            used = 0;
-        }
-        EncodeDirectoryEntry(plan.entries[i], buffer + used);
-        used += kDirectoryEntryBytes;
-    }
-    return WriteBytes(file, buffer, used, error);
+    for (size_t i = 0; i < plan.count; ++i)
+        EncodeDirectoryEntry(plan.entries[i], buffer + kEntryCountBytes + kDirectoryEntryBytes * i);
+    return WriteBytes(file, buffer, kEntryCountBytes + kDirectoryEntryBytes * plan.count, error);
 }
 
 static bool WriteNameTable(const Plan &plan, FileHandle file, int *error) {
-    size_t used = 0;
-    for (size_t i = 0; i < plan.count; ++i) {
-        if (used + kNameRecordBytes > kBufferBytes) {
-            if (!WriteBytes(file, buffer, used, error))
-                return false;
-            used = 0;
-        }
-        EncodeNameRecord(plan.names[i], buffer + used);
-        used += kNameRecordBytes;
-    }
-    return WriteBytes(file, buffer, used, error);
+    for (size_t i = 0; i < plan.count; ++i)
+        EncodeNameRecord(plan.names[i], buffer + kNameRecordBytes * i);
+    return WriteBytes(file, buffer, kNameRecordBytes * plan.count, error);
 }
 
 // One file's data, which must be what it measured before and after: a file that changes while
@@ -256,7 +241,7 @@ static bool CopyFile(const Plan &plan, size_t index, FileHandle output) {
     int64_t now = -1;
     Copied copied = {kCopied, 0, 0};
     if (RegularFileSize(file, &now, &error) && now == size)
-        copied = CopyBetweenFiles(file, 0, size, output, buffer, kBufferBytes);
+        copied = CopyBetweenFiles(file, 0, size, output, buffer, kCopyBytes);
     if (copied.result == kCopied && (!RegularFileSize(file, &now, &error) || now != size))
         copied.result = kSourceEnded;
     CloseFile(file, &error);
@@ -340,7 +325,7 @@ WriteResult WriteArchive(const char *archivePath, const char *const *paths, size
     plan.entries = static_cast<DirectoryEntry *>(calloc(room + 1, sizeof(DirectoryEntry)));
     WriteResult result = kArchiveRefused;
     if (plan.names == nullptr || plan.entries == nullptr)
-        ReportOutOfMemory("for the list of files");
+        ReportOutOfMemory("for the list of files"); // GCOVR_EXCL_LINE: only when calloc fails
     else if (PlanArchive(&plan))
         result = WritePlannedArchive(plan);
     free(plan.names);
