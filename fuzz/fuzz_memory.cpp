@@ -177,7 +177,7 @@ void ReadBack(const std::string &archive, const std::vector<ModelFile> &files,
     system.failingCall = 0;
     system.temporaryNamesTaken = false;
     StartMemoryRun(reinterpret_cast<const uint8_t *>(archive.data()), archive.size(), system);
-    if (ListArchive("archive") != kArchiveUnpacked)
+    if (ListArchive("../archive") != kArchiveUnpacked)
         Fail("the written archive did not unpack whole", "");
     Folder expected;
     for (const ModelFile &file : files) {
@@ -260,7 +260,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             system.folder[entry.name] = MemoryNode{(data[2] >> i & 1) != 0, "old " + entry.name};
     }
     StartMemoryRun(archive, size - 4, system);
-    ArchiveResult result = ListArchive("archive");
+    ArchiveResult result = ListArchive("../archive");
     Check(model, archive, system, result);
     EndMemoryRun();
     return 0;
