@@ -12,7 +12,8 @@
 //                          without the privilege on older kernels
 //   VORN_NO_PROC=1         paths under /proc do not exist
 //   VORN_NO_RENAME_NOREPLACE=1  renameat2 fails with EINVAL, as on a file system without it
-//   VORN_GROW=NAME         the second open of a file called NAME first adds a byte to it
+//   VORN_GROW=NAME         the first read of a file called NAME adds a byte to it first
+//   VORN_UNREADABLE=NAME   access() says a file called NAME may not be read
 //   VORN_RAISE=SIGNAL      the signal is raised just before the first write of entry data,
 //   VORN_RAISE_AT=CALL     or where a temporary name stands: after the first "linkat", before
 //                          the first "rename"; or just after the first exclusive create
@@ -46,7 +47,7 @@ bool noTmpfile = false, noKernelCopy = false, noLinkByDescriptor = false, noProc
 int refuseMknod = 0, raiseSignal = 0, failErrno = EIO;
 const char *raiseAt = "", *raiseIn = nullptr, *vmPeakLog = nullptr;
 bool raiseWait = false, noRenameNoReplace = false;
-const char *growName = nullptr;
+const char *growName = nullptr, *unreadableName = nullptr;
 
 // Descriptors of the coverage build's files, whose calls are not the program's.
 bool notCounted[1024];
@@ -85,6 +86,7 @@ __attribute__((constructor)) void ReadSettings() {
     raiseIn = getenv("VORN_RAISE_IN");
     noRenameNoReplace = Setting("VORN_NO_RENAME_NOREPLACE") != 0;
     growName = getenv("VORN_GROW");
+    unreadableName = getenv("VORN_UNREADABLE");
     vmPeakLog = getenv("VORN_VMPEAK_LOG");
 }
 
@@ -147,16 +149,17 @@ void RaiseAt(const char *call) {
         RaiseOnce();
 }
 
-// A file that changes between the writer's measuring it and its copying it.
-void GrowOnSecondOpen(const char *path) {
-    static int opens = 0;
-    const char *name = strrchr(path, '/');
-    if (growName == nullptr || strcmp(name != nullptr ? name + 1 : path, growName) != 0 ||
-        ++opens != 2)
+// A file that changes while the writer reads it.
+void GrowOnFirstRead(int fd) {
+    static bool grown = false;
+    if (growName == nullptr || grown || !Named(fd, growName))
         return;
-    int fd = Next<int (*)(const char *, int, ...)>("open")(path, O_WRONLY | O_APPEND);
-    Next<ssize_t (*)(int, const void *, size_t)>("write")(fd, "+", 1);
-    Next<int (*)(int)>("close")(fd);
+    grown = true;
+    char link[64];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    int appending = Next<int (*)(const char *, int, ...)>("open")(link, O_WRONLY | O_APPEND);
+    Next<ssize_t (*)(int, const void *, size_t)>("write")(appending, "+", 1);
+    Next<int (*)(int)>("close")(appending);
 }
 
 } // namespace
@@ -171,7 +174,6 @@ int open(const char *path, int flags, ...) {
                       : 0;
     va_end(arguments);
     bool unnamed = (flags & O_TMPFILE) == O_TMPFILE;
-    GrowOnSecondOpen(path);
     if (unnamed && noTmpfile) {
         errno = EOPNOTSUPP;
         return -1;
@@ -188,6 +190,7 @@ int open(const char *path, int flags, ...) {
 }
 
 ssize_t pread(int fd, void *buffer, size_t length, off_t position) {
+    GrowOnFirstRead(fd);
     if (Counted(fd) && Fails("pread"))
         return -1;
     return Next<ssize_t (*)(int, void *, size_t, off_t)>("pread")(fd, buffer, length, position);
@@ -216,6 +219,7 @@ ssize_t splice(int in, off64_t *inAt, int out, off64_t *outAt, size_t length, un
         return -1;
     }
     RaiseAtData(out);
+    GrowOnFirstRead(in);
     if (Fails("splice"))
         return -1;
     return Next<ssize_t (*)(int, off64_t *, int, off64_t *, size_t, unsigned)>("splice")(
@@ -266,6 +270,12 @@ int linkat(int fromFolder, const char *from, int toFolder, const char *to, int f
 int access(const char *path, int mode) {
     if (noProc && strncmp(path, "/proc/", 6) == 0) {
         errno = ENOENT;
+        return -1;
+    }
+    const char *name = strrchr(path, '/');
+    if (unreadableName != nullptr &&
+        strcmp(name != nullptr ? name + 1 : path, unreadableName) == 0) {
+        errno = EACCES;
         return -1;
     }
     return Next<int (*)(const char *, int)>("access")(path, mode);

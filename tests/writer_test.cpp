@@ -129,7 +129,11 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
          {"../out.vorn", "/dev/null"},
          "cannot read \"/dev/null\": not a regular file\n",
          true},
-        {"a missing file", {"../out.vorn", "../in/missing"}, "cannot open \"../in/missing\": "},
+        {"a missing file", {"../out.vorn", "../in/missing"}, "cannot read \"../in/missing\": "},
+        {"a file that may not be read",
+         {"../out.vorn", "../in/secret"},
+         "cannot read \"../in/secret\": Permission denied\n",
+         true},
         {"no name after the last '/'",
          {"../out.vorn", "../in/sub/"},
          "\"../in/sub/" + refused + rule + "empty name\n"},
@@ -182,16 +186,22 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
          "the archive would take 2684354616 bytes: an archive holds 2147483647 at most\n",
          true},
     };
+    WriteFile(In("secret"), "");
     WriteFile(In("s1"), "");
     WriteFile(In("s2"), "");
     ASSERT_EQ(truncate(In("s1").c_str(), 1536L << 20), 0);
     ASSERT_EQ(truncate(In("s2").c_str(), 1024L << 20), 0);
     for (const Row &row : rows) {
-        if (row.linuxOnly && LeftOutOnWindows(row.what))
+        if ((row.linuxOnly && LeftOutOnWindows(row.what)) ||
+            (row.args.size() > 1 && row.args[1] == "../in/secret" && !PreloadReachesProgram()))
             continue;
         if (!row.archive.empty())
             WriteFile(Archive(), row.archive);
-        RunResult result = Write(row.args);
+        // The preloaded library denies reading "secret" (root could read it whatever its mode).
+        RunOptions options;
+        if (row.args.size() > 1 && row.args[1] == "../in/secret")
+            options.environment = {"LD_PRELOAD=" + FailCallsLibrary(), "VORN_UNREADABLE=secret"};
+        RunResult result = Write(row.args, options);
         EXPECT_EQ(result.err.rfind("VornWriter: " + row.report, 0), 0u)
             << row.what << ": " << result.err;
         EXPECT_EQ(Lines(result.err).size(), 1u) << row.what;
@@ -211,15 +221,18 @@ TEST_F(WriterTest, AFileThatChangesWhileReadMakesNoArchive) {
     if (!PreloadReachesProgram() || TestingWindowsProgram())
         GTEST_SKIP() << "the file is changed by a library preloaded into the Linux program, "
                         "whose opens it sees (Wine's file server opens them elsewhere)";
-    std::vector<std::string> args =
-        MakeFiles(root_.path + "/in", {{"a", "1"}, {"grows", "22"}}, {});
-    RunOptions options;
-    options.environment = {"LD_PRELOAD=" + FailCallsLibrary(), "VORN_GROW=grows"};
-    RunResult result = Write(args, options);
-    EXPECT_EQ(result.err, "VornWriter: \"../in/grows\" changed size while it was read: no archive "
-                          "is made\n");
-    EXPECT_EQ(result.status, 1);
-    ExpectNoArchiveLeft("a file that grew");
+    // A small file is read whole at once, a large one copied by the system.
+    for (size_t size : {2, 100 << 10}) {
+        std::vector<std::string> args =
+            MakeFiles(root_.path + "/in", {{"a", "1"}, {"grows", std::string(size, 'g')}}, {});
+        RunOptions options;
+        options.environment = {"LD_PRELOAD=" + FailCallsLibrary(), "VORN_GROW=grows"};
+        RunResult result = Write(args, options);
+        EXPECT_EQ(result.err, "VornWriter: \"../in/grows\" changed size while it was read: no "
+                              "archive is made\n");
+        EXPECT_EQ(result.status, 1);
+        ExpectNoArchiveLeft("a file that grew");
+    }
 }
 
 // Every file call the writer makes fails in turn, with unnamed files and copies inside the
@@ -230,8 +243,11 @@ TEST_F(WriterTest, EveryFileCallFailingInTurnLeavesNoArchive) {
     if (!PreloadReachesProgram() || TestingWindowsProgram())
         GTEST_SKIP() << "the calls are counted and failed by a library preloaded into the Linux "
                         "program";
+    // Twenty files of 60 KiB fill the buffer that gathers small files more than once.
     std::vector<TestEntry> files = {
         {"a", "small"}, {"big", std::string(1536 * 1024, 'b')}, {"empty", ""}};
+    for (int i = 0; i < 20; ++i)
+        files.push_back({"s" + std::to_string(i), std::string(60 << 10, static_cast<char>(i))});
     std::vector<std::string> args = MakeFiles(root_.path + "/in", files, {});
     std::string archive = BuildArchive(files), log = root_.path + "/in/calls";
     int runs = 0;

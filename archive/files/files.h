@@ -34,6 +34,11 @@ bool OpenFileToRead(const char *path, FileHandle *file, int *error);
 // it, anything else with kErrorNotRegularFile.
 bool RegularFileSize(FileHandle file, int64_t *size, int *error);
 
+// The size of the regular file at `path`, which this process may read, found without opening
+// it where the system allows (so that a FIFO is never opened); fails as RegularFileSize does,
+// and for a file that cannot be read.
+bool ReadableFileSize(const char *path, int64_t *size, int *error);
+
 // Reads up to `length` bytes from `position`. Returns the number read, fewer only at the
 // file's end, or -1 with *error set.
 int64_t ReadFileAt(FileHandle file, void *buffer, size_t length, int64_t position, int *error);

@@ -168,6 +168,18 @@ bool RegularFileSize(FileHandle file, int64_t *size, int *error) {
     return true;
 }
 
+bool ReadableFileSize(const char *name, int64_t *size, int *error) {
+    auto found = names.find(name);
+    if (Fails(kOpenArchive, error))
+        return false;
+    if (found == names.end() || nodes[found->second].folder) {
+        *error = found == names.end() ? ENOENT : EISDIR;
+        return false;
+    }
+    *size = static_cast<int64_t>(nodes[found->second].bytes.size());
+    return true;
+}
+
 int64_t ReadFileAt(FileHandle file, void *buffer, size_t length, int64_t position, int *error) {
     if (Fails(kReadArchive, error))
         return -1;

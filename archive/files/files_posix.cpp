@@ -54,6 +54,24 @@ bool RegularFileSize(FileHandle file, int64_t *size, int *error) {
     return true;
 }
 
+bool ReadableFileSize(const char *path, int64_t *size, int *error) {
+    struct stat status;
+    if (stat(path, &status) != 0) {
+        *error = errno;
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        *error = S_ISDIR(status.st_mode) ? EISDIR : kErrorNotRegularFile;
+        return false;
+    }
+    if (access(path, R_OK) != 0) {
+        *error = errno;
+        return false;
+    }
+    *size = status.st_size;
+    return true;
+}
+
 int64_t ReadFileAt(FileHandle file, void *buffer, size_t length, int64_t position, int *error) {
     size_t total = 0;
     while (total < length) {

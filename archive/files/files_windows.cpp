@@ -45,6 +45,17 @@ bool RegularFileSize(FileHandle file, int64_t *size, int *error) {
     return true;
 }
 
+// Only an open tells whether a file may be read.
+bool ReadableFileSize(const char *path, int64_t *size, int *error) {
+    FileHandle file;
+    if (!OpenFileToRead(path, &file, error))
+        return false;
+    bool regular = RegularFileSize(file, size, error);
+    int closing = 0;
+    CloseFile(file, &closing);
+    return regular;
+}
+
 int64_t ReadFileAt(FileHandle file, void *buffer, size_t length, int64_t position, int *error) {
     size_t total = 0;
     while (total < length) {

@@ -23,10 +23,11 @@ static unsigned char buffer[1 << 20];
 static_assert(sizeof buffer >= kEntryCountBytes + kDirectoryEntryBytes * kLargestEntryCount &&
                   sizeof buffer >= kNameRecordBytes * kLargestEntryCount,
               "a table fits the buffer");
+// Files smaller than kSmallFileBytes are gathered in the buffer rather than copied by the system.
 #if defined(VORN_SMALL_BUFFERS)
-enum : size_t { kCopyBytes = 256 };
+enum : size_t { kCopyBytes = 256, kSmallFileBytes = 64 };
 #else
-enum : size_t { kCopyBytes = sizeof buffer };
+enum : size_t { kCopyBytes = sizeof buffer, kSmallFileBytes = 64 << 10 };
 #endif
 
 // What the archive is made of: per file its path and entry name, and its entry.
@@ -69,19 +70,12 @@ static bool JudgeName(const char *path, const char *name) {
     return refusal == kNameSafe;
 }
 
-// Opened and closed again: there may be more files than a process may hold open.
 static bool MeasureFile(const char *path, int64_t *size) {
-    FileHandle file;
     int error = 0;
-    if (!OpenFileToRead(path, &file, &error)) {
-        ReportCannotOpen(path, error);
-        return false;
-    }
-    bool regular = RegularFileSize(file, size, &error);
-    if (!regular)
-        ReportCannotRead(path, error);
-    CloseFile(file, &error);
-    return regular;
+    if (ReadableFileSize(path, size, &error))
+        return true;
+    ReportCannotRead(path, error);
+    return false;
 }
 
 static char UpperAscii(char c) {
@@ -208,28 +202,67 @@ static bool CreateOutput(const char *archivePath, Output *output, int *error) {
     return output->unnamed || CreateUnderTemporaryName(archivePath, output, error);
 }
 
-static bool WriteBytes(FileHandle file, const unsigned char *bytes, size_t length, int *error) {
-    size_t written = 0;
-    return WriteFileData(file, bytes, length, &written, error);
+// The archive's bytes still in the buffer: the entry table, then small files' data gathered
+// after it, written together when the buffer is full, before a large file, and at the end, so
+// that many small files cost few writes.
+struct Gathered {
+    FileHandle output;
+    size_t bytes;
+};
+
+static bool WriteGathered(Gathered *gathered, int *error) {
+    size_t written = 0, bytes = gathered->bytes;
+    gathered->bytes = 0;
+    return bytes == 0 || WriteFileData(gathered->output, buffer, bytes, &written, error);
 }
 
-// The count and the entry table, in one write.
-static bool WriteEntryTable(const Plan &plan, FileHandle file, int *error) {
+// The count and the entry table, gathered.
+static void GatherEntryTable(const Plan &plan, Gathered *gathered) {
     EncodeEntryCount(static_cast<uint16_t>(plan.count), buffer);
     for (size_t i = 0; i < plan.count; ++i)
         EncodeDirectoryEntry(plan.entries[i], buffer + kEntryCountBytes + kDirectoryEntryBytes * i);
-    return WriteBytes(file, buffer, kEntryCountBytes + kDirectoryEntryBytes * plan.count, error);
+    gathered->bytes = kEntryCountBytes + kDirectoryEntryBytes * plan.count;
 }
 
 static bool WriteNameTable(const Plan &plan, FileHandle file, int *error) {
     for (size_t i = 0; i < plan.count; ++i)
         EncodeNameRecord(plan.names[i], buffer + kNameRecordBytes * i);
-    return WriteBytes(file, buffer, kNameRecordBytes * plan.count, error);
+    size_t written = 0;
+    return WriteFileData(file, buffer, kNameRecordBytes * plan.count, &written, error);
 }
 
-// One file's data, which must be what it measured before and after: a file that changes while
-// it is read would make an entry that holds no version of it.
-static bool CopyFile(const Plan &plan, size_t index, FileHandle output) {
+// A small file is read whole into the buffer, with one byte more: a file that no longer holds
+// exactly what it measured reads fewer bytes, or more.
+static Copied GatherSmallFile(FileHandle file, int64_t size, Gathered *gathered) {
+    int error = 0;
+    if (gathered->bytes + static_cast<size_t>(size) + 1 > kCopyBytes &&
+        !WriteGathered(gathered, &error))
+        return Copied{kWriteFailed, error, 0};
+    int64_t got =
+        ReadFileAt(file, buffer + gathered->bytes, static_cast<size_t>(size) + 1, 0, &error);
+    if (got < 0)
+        return Copied{kReadFailed, error, 0};
+    gathered->bytes += static_cast<size_t>(got);
+    return Copied{got == size ? kCopied : kSourceEnded, 0, got};
+}
+
+// A large file goes by the system where it can, its size checked before and after.
+static Copied CopyLargeFile(FileHandle file, int64_t size, Gathered *gathered) {
+    int error = 0;
+    if (!WriteGathered(gathered, &error))
+        return Copied{kWriteFailed, error, 0};
+    int64_t now = -1;
+    Copied copied = {kSourceEnded, 0, 0};
+    if (RegularFileSize(file, &now, &error) && now == size)
+        copied = CopyBetweenFiles(file, 0, size, gathered->output, buffer, kCopyBytes);
+    if (copied.result == kCopied && (!RegularFileSize(file, &now, &error) || now != size))
+        copied.result = kSourceEnded;
+    return copied;
+}
+
+// One file's data, which must be what it measured: a file that changes while it is read would
+// make an entry that holds no version of it.
+static bool CopyFile(const Plan &plan, size_t index, Gathered *gathered) {
     const char *path = plan.paths[index];
     int64_t size = plan.entries[index].size;
     FileHandle file;
@@ -238,12 +271,9 @@ static bool CopyFile(const Plan &plan, size_t index, FileHandle output) {
         ReportFileUnread(path, error);
         return false;
     }
-    int64_t now = -1;
-    Copied copied = {kCopied, 0, 0};
-    if (RegularFileSize(file, &now, &error) && now == size)
-        copied = CopyBetweenFiles(file, 0, size, output, buffer, kCopyBytes);
-    if (copied.result == kCopied && (!RegularFileSize(file, &now, &error) || now != size))
-        copied.result = kSourceEnded;
+    Copied copied = static_cast<size_t>(size) < kSmallFileBytes
+                        ? GatherSmallFile(file, size, gathered)
+                        : CopyLargeFile(file, size, gathered);
     CloseFile(file, &error);
     if (copied.result == kSourceEnded)
         ReportFileChanged(path);
@@ -255,15 +285,13 @@ static bool CopyFile(const Plan &plan, size_t index, FileHandle output) {
 }
 
 static WriteResult WriteContents(const Plan &plan, FileHandle file) {
-    int error = 0;
-    if (!WriteEntryTable(plan, file, &error)) {
-        ReportArchiveNotWritten(plan.archivePath, error);
-        return kArchiveNotMade;
-    }
+    Gathered gathered = {file, 0};
+    GatherEntryTable(plan, &gathered);
     for (size_t i = 0; i < plan.count; ++i)
-        if (!CopyFile(plan, i, file))
+        if (!CopyFile(plan, i, &gathered))
             return kArchiveNotMade;
-    if (!WriteNameTable(plan, file, &error)) {
+    int error = 0;
+    if (!WriteGathered(&gathered, &error) || !WriteNameTable(plan, file, &error)) {
         ReportArchiveNotWritten(plan.archivePath, error);
         return kArchiveNotMade;
     }
