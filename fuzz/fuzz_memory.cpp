@@ -256,7 +256,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         namesTaken, namesTaken ? 0u : data[3]};
     for (size_t i = 0; i < 8 && i < model.entries.size(); ++i) {
         const ModelEntry &entry = model.entries[i];
-        if ((data[1] >> i & 1) && entry.named && !entry.name.empty())
+        // No file in a folder has an empty name, or one with a '/' (the archive's is such).
+        if ((data[1] >> i & 1) && entry.named && !entry.name.empty() &&
+            entry.name.find('/') == std::string::npos)
             system.folder[entry.name] = MemoryNode{(data[2] >> i & 1) != 0, "old " + entry.name};
     }
     StartMemoryRun(archive, size - 4, system);
