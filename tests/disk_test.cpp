@@ -406,6 +406,41 @@ TEST_F(ProgramTest, EveryFileCallFailingInTurnLosesNothing) {
                   std::string::npos)
             << result.err;
     }
+    // What a run gives up for the rest of it, and what it does not: a transient failure of an
+    // unnamed file's open costs that replacement its unnamed file only; a file system that
+    // refuses splice into a file is not asked again.
+    struct {
+        const char *what, *failing, *again;
+        std::vector<std::string> settings;
+        size_t times; // how often `again` must then come in the run
+    } givenUp[] = {
+        {"an unnamed file's open failing once", "open-unnamed", "open-unnamed", {}, 2},
+        {"splice refused into a file", "", "splice-refused", {"VORN_NO_SPLICE_INTO_FILE=1"}, 1},
+    };
+    auto occupy = [&] {
+        EmptyWork();
+        for (const std::string &name : existing)
+            WriteFile(work_ + "/" + name, "old " + name);
+    };
+    for (const auto &row : givenUp) {
+        RunOptions options;
+        options.environment = FailingCalls(log, "", row.settings);
+        occupy();
+        remove(log.c_str());
+        RunProgram({"../in/archive.vorn"}, work_, options);
+        std::vector<std::string> calls = LoggedCalls(log);
+        size_t first = std::find(calls.begin(), calls.end(), row.failing) - calls.begin() + 1;
+        options.environment =
+            FailingCalls(log, *row.failing ? std::to_string(first) : "", row.settings);
+        occupy();
+        RunProgram({"../in/archive.vorn"}, work_, options);
+        calls = LoggedCalls(log);
+        EXPECT_EQ(static_cast<size_t>(std::count(calls.begin() + (*row.failing ? first : 0),
+                                                 calls.end(), row.again)),
+                  row.times)
+            << row.what;
+        EXPECT_TRUE(ReadFile(work_ + "/big") == big) << row.what;
+    }
     std::cout << runs << " runs with file calls failing\n";
 }
 

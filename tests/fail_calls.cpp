@@ -3,10 +3,10 @@
 // on disk can be checked after every way a run can break. Set by the environment:
 //   VORN_CALL_LOG=path     each counted call is logged there as "<number> <call>", and a call
 //                          made to fail as "<number> <call> failed"
-//   VORN_FAIL_CALLS=N,M    the calls with these numbers fail with EIO (a close still closes),
-//   VORN_FAIL_ERRNO=E      or with errno E
+//   VORN_FAIL_CALLS=N,M    the calls with these numbers fail with EIO (a close still closes)
 //   VORN_NO_TMPFILE=1      open(O_TMPFILE) is refused, as by a file system without it
-//   VORN_NO_KERNEL_COPY=1  splice is refused, as by a file system that cannot splice
+//   VORN_NO_KERNEL_COPY=1  splice is refused, as by a file system that cannot splice,
+//   VORN_NO_SPLICE_INTO_FILE=1  or only into a regular file (logged as "splice-refused")
 //   VORN_REFUSE_MKNOD=E    mknod fails with errno E, as in a sandbox that refuses the call
 //   VORN_NO_LINK_BY_DESCRIPTOR=1  linkat(AT_EMPTY_PATH) fails with ENOENT, as for a process
 //                          without the privilege on older kernels
@@ -14,6 +14,8 @@
 //   VORN_NO_RENAME_NOREPLACE=1  renameat2 fails with EINVAL, as on a file system without it
 //   VORN_GROW=NAME         the first read of a file called NAME adds a byte to it first
 //   VORN_UNREADABLE=NAME   access() says a file called NAME may not be read
+//   VORN_TAKE=NAME         just before a link or rename to a name NAME, a file "taken" appears
+//                          there, as another program may make one
 //   VORN_RAISE=SIGNAL      the signal is raised just before the first write of entry data,
 //   VORN_RAISE_AT=CALL     or where a temporary name stands: after the first "linkat", before
 //                          the first "rename"; or just after the first exclusive create
@@ -43,11 +45,12 @@ template <typename Function> Function Next(const char *name) {
 int logFile = -1;
 long calls = 0;
 char failing[256]; // ",N,M,"
-bool noTmpfile = false, noKernelCopy = false, noLinkByDescriptor = false, noProc = false;
-int refuseMknod = 0, raiseSignal = 0, failErrno = EIO;
+bool noTmpfile = false, noKernelCopy = false, noLinkByDescriptor = false, noProc = false,
+     noSpliceIntoFile = false;
+int refuseMknod = 0, raiseSignal = 0;
 const char *raiseAt = "", *raiseIn = nullptr, *vmPeakLog = nullptr;
 bool raiseWait = false, noRenameNoReplace = false;
-const char *growName = nullptr, *unreadableName = nullptr;
+const char *growName = nullptr, *unreadableName = nullptr, *takeName = nullptr;
 
 // Descriptors of the coverage build's files, whose calls are not the program's.
 bool notCounted[1024];
@@ -74,11 +77,10 @@ __attribute__((constructor)) void ReadSettings() {
     snprintf(failing, sizeof failing, ",%s,", fail != nullptr ? fail : "");
     noTmpfile = Setting("VORN_NO_TMPFILE") != 0;
     noKernelCopy = Setting("VORN_NO_KERNEL_COPY") != 0;
+    noSpliceIntoFile = Setting("VORN_NO_SPLICE_INTO_FILE") != 0;
     noLinkByDescriptor = Setting("VORN_NO_LINK_BY_DESCRIPTOR") != 0;
     noProc = Setting("VORN_NO_PROC") != 0;
     refuseMknod = Setting("VORN_REFUSE_MKNOD");
-    if (Setting("VORN_FAIL_ERRNO") != 0)
-        failErrno = Setting("VORN_FAIL_ERRNO");
     raiseSignal = Setting("VORN_RAISE");
     raiseWait = Setting("VORN_RAISE_WAIT") != 0;
     if (getenv("VORN_RAISE_AT") != nullptr)
@@ -87,6 +89,7 @@ __attribute__((constructor)) void ReadSettings() {
     noRenameNoReplace = Setting("VORN_NO_RENAME_NOREPLACE") != 0;
     growName = getenv("VORN_GROW");
     unreadableName = getenv("VORN_UNREADABLE");
+    takeName = getenv("VORN_TAKE");
     vmPeakLog = getenv("VORN_VMPEAK_LOG");
 }
 
@@ -113,7 +116,7 @@ bool Fails(const char *call) {
     if (logFile >= 0)
         Next<ssize_t (*)(int, const void *, size_t)>("write")(logFile, line,
                                                               static_cast<size_t>(length));
-    errno = failErrno;
+    errno = EIO;
     return fails;
 }
 
@@ -160,6 +163,19 @@ void GrowOnFirstRead(int fd) {
     int appending = Next<int (*)(const char *, int, ...)>("open")(link, O_WRONLY | O_APPEND);
     Next<ssize_t (*)(int, const void *, size_t)>("write")(appending, "+", 1);
     Next<int (*)(int)>("close")(appending);
+}
+
+bool HasName(const char *path, const char *name) {
+    const char *last = strrchr(path, '/');
+    return name != nullptr && strcmp(last != nullptr ? last + 1 : path, name) == 0;
+}
+
+void TakeName(const char *path) {
+    if (!HasName(path, takeName))
+        return;
+    int fd = Next<int (*)(const char *, int, ...)>("open")(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
+    Next<ssize_t (*)(int, const void *, size_t)>("write")(fd, "taken", 5);
+    Next<int (*)(int)>("close")(fd);
 }
 
 } // namespace
@@ -209,12 +225,18 @@ int close(int fd) {
     bool fails = Counted(fd) && Fails("close");
     int closed = Next<int (*)(int)>("close")(fd);
     if (fails)
-        errno = failErrno;
+        errno = EIO;
     return fails ? -1 : closed;
 }
 
 ssize_t splice(int in, off64_t *inAt, int out, off64_t *outAt, size_t length, unsigned flags) {
     if (noKernelCopy) {
+        errno = EINVAL;
+        return -1;
+    }
+    struct stat status;
+    if (noSpliceIntoFile && fstat(out, &status) == 0 && S_ISREG(status.st_mode)) {
+        Fails("splice-refused");
         errno = EINVAL;
         return -1;
     }
@@ -228,6 +250,7 @@ ssize_t splice(int in, off64_t *inAt, int out, off64_t *outAt, size_t length, un
 
 int rename(const char *from, const char *to) {
     RaiseAt("rename");
+    TakeName(to);
     return Fails("rename") ? -1 : Next<int (*)(const char *, const char *)>("rename")(from, to);
 }
 
@@ -236,6 +259,7 @@ int renameat2(int fromFolder, const char *from, int toFolder, const char *to, un
         errno = EINVAL;
         return -1;
     }
+    TakeName(to);
     if (Fails("renameat2"))
         return -1;
     return Next<int (*)(int, const char *, int, const char *, unsigned)>("renameat2")(
@@ -243,6 +267,7 @@ int renameat2(int fromFolder, const char *from, int toFolder, const char *to, un
 }
 
 int link(const char *from, const char *to) {
+    TakeName(to);
     return Fails("link") ? -1 : Next<int (*)(const char *, const char *)>("link")(from, to);
 }
 
@@ -257,6 +282,7 @@ int linkat(int fromFolder, const char *from, int toFolder, const char *to, int f
         errno = ENOENT;
         return -1;
     }
+    TakeName(to);
     bool probe = strcmp(to, ".") == 0;
     if (Fails(probe ? "linkat-probe" : "linkat"))
         return -1;
@@ -272,9 +298,7 @@ int access(const char *path, int mode) {
         errno = ENOENT;
         return -1;
     }
-    const char *name = strrchr(path, '/');
-    if (unreadableName != nullptr &&
-        strcmp(name != nullptr ? name + 1 : path, unreadableName) == 0) {
+    if (HasName(path, unreadableName)) {
         errno = EACCES;
         return -1;
     }
