@@ -15,8 +15,8 @@
 // A descriptor on POSIX, a HANDLE on Windows.
 typedef intptr_t FileHandle;
 
-// Error codes are the system's own: errno on POSIX, GetLastError() on Windows; and one of the
-// program's own, which no system uses:
+// Error codes are the system's own: errno on POSIX, GetLastError() on Windows; and the
+// program's own, which no system uses (report.cpp words them):
 enum {
     kErrorNotRegularFile = -1, // a device, a FIFO, a socket: not a file of bytes on a disk
     kErrorNameTooLong = -2,    // a path too long for the program's room for it
@@ -85,5 +85,5 @@ unsigned long CurrentProcessNumber();
 // The code the system gave for the call that failed last, also one the C runtime made.
 int LastSystemError();
 
-// The system's text for an error code.
+// The system's text for one of its error codes.
 const char *DescribeFileError(int error);

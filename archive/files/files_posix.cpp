@@ -318,9 +318,5 @@ int LastSystemError() {
 }
 
 const char *DescribeFileError(int error) {
-    if (error == kErrorNotRegularFile)
-        return "not a regular file";
-    if (error == kErrorNameTooLong)
-        return "path too long";
     return strerror(error);
 }

@@ -209,10 +209,6 @@ int LastSystemError() {
 // The system's message, without the line break and full stop it ends in.
 const char *DescribeFileError(int error) {
     static char text[256];
-    if (error == kErrorNotRegularFile)
-        return "not a regular file";
-    if (error == kErrorNameTooLong)
-        return "path too long";
     DWORD length =
         FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                        static_cast<DWORD>(error), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text,

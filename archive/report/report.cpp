@@ -15,6 +15,15 @@ void NameReportingProgram(const char *name) {
     programName = name;
 }
 
+// The system's words for its error codes, and the program's for its own.
+static const char *DescribeError(int error) {
+    if (error == kErrorNotRegularFile)
+        return "not a regular file";
+    if (error == kErrorNameTooLong)
+        return "path too long";
+    return DescribeFileError(error);
+}
+
 // The line is put together first and written at once, so that one write keeps it whole, and
 // flushed: the Windows C runtime buffers standard error when it is a file. Standard output is
 // flushed first, so both streams read in order on one terminal or in one file.
@@ -49,7 +58,7 @@ bool ReportLostOutput() {
     if (!OutputLost(&error))
         return true;
     ReportProblem("cannot write standard output: %s",
-                  error != 0 ? DescribeFileError(error) : "the system gave no reason");
+                  error != 0 ? DescribeError(error) : "the system gave no reason");
     return false;
 }
 
@@ -73,11 +82,11 @@ void ReportUnusedArguments(const char *path, int count, const char *first) {
 }
 
 void ReportCannotOpen(const char *path, int error) {
-    ReportProblem("cannot open \"%s\": %s", ShowPath(path).text, DescribeFileError(error));
+    ReportProblem("cannot open \"%s\": %s", ShowPath(path).text, DescribeError(error));
 }
 
 void ReportCannotRead(const char *path, int error) {
-    ReportProblem("cannot read \"%s\": %s", ShowPath(path).text, DescribeFileError(error));
+    ReportProblem("cannot read \"%s\": %s", ShowPath(path).text, DescribeError(error));
 }
 
 void ReportOutOfMemory(const char *doingWhat) {
@@ -154,15 +163,15 @@ static void DescribeEntryOutcome(const ExtractOutcome &outcome, const DirectoryE
         snprintf(cause, causeSize, "name refused: %s", DescribeNameRefusal(outcome.refusal));
         break;
     case kEntryNotCreated:
-        snprintf(cause, causeSize, "file not created: %s", DescribeFileError(outcome.error));
+        snprintf(cause, causeSize, "file not created: %s", DescribeError(outcome.error));
         break;
     case kEntryReadFailed:
         snprintf(cause, causeSize, "archive read failed: %s (%lld of %ld bytes written)",
-                 DescribeFileError(outcome.error), written, declared);
+                 DescribeError(outcome.error), written, declared);
         break;
     case kEntryWriteFailed:
         snprintf(cause, causeSize, "write failed: %s (%lld of %ld bytes written)",
-                 DescribeFileError(outcome.error), written, declared);
+                 DescribeError(outcome.error), written, declared);
         break;
     case kEntryCutShort:
         snprintf(cause, causeSize, "data cut short by the archive's end: %lld of %ld bytes written",
@@ -250,12 +259,12 @@ void ReportFileChanged(const char *path) {
 
 void ReportFileUnread(const char *path, int error) {
     ReportProblem("cannot read \"%s\": %s: no archive is made", ShowPath(path).text,
-                  DescribeFileError(error));
+                  DescribeError(error));
 }
 
 void ReportArchiveNotWritten(const char *archivePath, int error) {
     ReportProblem("cannot write \"%s\": %s: no archive is made", ShowPath(archivePath).text,
-                  DescribeFileError(error));
+                  DescribeError(error));
 }
 
 void ReportTemporaryFileLeft(const char *path) {
