@@ -23,6 +23,11 @@ static struct {
 // can be named.
 static bool unnamedFilesProbed = false;
 
+// The answers of a system, or a file system, that does not do what was asked at all.
+static bool IsUnsupported(int error) {
+    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == ENOTSUP;
+}
+
 bool UsesWindowsFileNames() {
     return false;
 }
@@ -40,12 +45,8 @@ bool OpenFileToRead(const char *path, FileHandle *file, int *error) {
     return true;
 }
 
-bool RegularFileSize(FileHandle file, int64_t *size, int *error) {
-    struct stat status;
-    if (fstat(static_cast<int>(file), &status) != 0) {
-        *error = errno; // GCOVR_EXCL_LINE: fstat of an open descriptor does not fail
-        return false;   // GCOVR_EXCL_LINE
-    }
+// The size of what a stat found, when it is a regular file.
+static bool SizeOfRegularFile(const struct stat &status, int64_t *size, int *error) {
     if (!S_ISREG(status.st_mode)) {
         *error = S_ISDIR(status.st_mode) ? EISDIR : kErrorNotRegularFile;
         return false;
@@ -54,21 +55,27 @@ bool RegularFileSize(FileHandle file, int64_t *size, int *error) {
     return true;
 }
 
+bool RegularFileSize(FileHandle file, int64_t *size, int *error) {
+    struct stat status;
+    if (fstat(static_cast<int>(file), &status) != 0) {
+        *error = errno; // GCOVR_EXCL_LINE: fstat of an open descriptor does not fail
+        return false;   // GCOVR_EXCL_LINE
+    }
+    return SizeOfRegularFile(status, size, error);
+}
+
 bool ReadableFileSize(const char *path, int64_t *size, int *error) {
     struct stat status;
     if (stat(path, &status) != 0) {
         *error = errno;
         return false;
     }
-    if (!S_ISREG(status.st_mode)) {
-        *error = S_ISDIR(status.st_mode) ? EISDIR : kErrorNotRegularFile;
+    if (!SizeOfRegularFile(status, size, error))
         return false;
-    }
     if (access(path, R_OK) != 0) {
         *error = errno;
         return false;
     }
-    *size = status.st_size;
     return true;
 }
 
@@ -120,7 +127,7 @@ int64_t CopyFileData(FileHandle archive, int64_t position, FileHandle file, size
     ssize_t taken = splice(static_cast<int>(archive), &from, pipeEnds[1], nullptr,
                            length < (1u << 20) ? length : (1u << 20), 0);
     if (taken < 0) {
-        refused.splice = errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP;
+        refused.splice = IsUnsupported(errno);
         return -1;
     }
     ssize_t given = 0;
@@ -128,7 +135,7 @@ int64_t CopyFileData(FileHandle archive, int64_t position, FileHandle file, size
         ssize_t put = splice(pipeEnds[0], nullptr, static_cast<int>(file), nullptr,
                              static_cast<size_t>(taken - given), 0);
         if (put <= 0) {
-            refused.splice = put < 0 && (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP);
+            refused.splice = put < 0 && IsUnsupported(errno);
             DiscardPipe();
             return given > 0 ? given : -1;
         }
@@ -159,13 +166,6 @@ bool CreateNewFile(const char *name, FileHandle *file, int *error) {
     return true;
 }
 
-// The answers of a system that does not make files by mknod (a seccomp sandbox, a FUSE file
-// system): the call itself is refused, whatever the name.
-static bool IsMknodRefused(int error) {
-    return error == ENOSYS || error == EPERM || error == EINVAL || error == EOPNOTSUPP ||
-           error == ENOTSUP;
-}
-
 // mknod makes a regular file without opening it, and like O_EXCL fails on anything that
 // stands under the name. Where the system refuses the call, the file is opened and closed;
 // a close that fails takes the file away again, so that no name is left that the entry did
@@ -175,7 +175,8 @@ bool CreateEmptyFile(const char *name, int *error) {
         if (mknod(name, S_IFREG | 0666, 0) == 0)
             return true;
         *error = errno;
-        if (!IsMknodRefused(*error))
+        // A seccomp sandbox or a FUSE file system may also answer EPERM, whatever the name.
+        if (!IsUnsupported(*error) && *error != EPERM)
             return false;
         refused.mknod = true;
     }
@@ -287,7 +288,7 @@ bool MoveToNewName(const char *from, const char *to, int *error) {
         if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
             return true;
         *error = errno;
-        if (*error != EINVAL && *error != ENOSYS && *error != EOPNOTSUPP)
+        if (!IsUnsupported(*error))
             return false;
         refused.renameNoReplace = true;
     }
