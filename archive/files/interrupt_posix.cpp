@@ -26,6 +26,21 @@ static std::atomic<int> terminalFd{-1};
 static volatile sig_atomic_t holding = 0;
 static volatile sig_atomic_t heldSignal = 0;
 
+// The signal's default action, in place of ours; `ours` keeps what it was, when wanted.
+static void TakeDefaultAction(int signal, struct sigaction *ours) {
+    struct sigaction byDefault = {};
+    byDefault.sa_handler = SIG_DFL;
+    sigemptyset(&byDefault.sa_mask);
+    sigaction(signal, &byDefault, ours);
+}
+
+// A signal the program was started with ignored stays ignored.
+static void CatchUnlessIgnored(int signal, const struct sigaction &handler) {
+    struct sigaction previous;
+    if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN)
+        sigaction(signal, &handler, nullptr);
+}
+
 static void UndoAndEnd(int signal) {
     const char *name = guardedFile.load();
     if (name != nullptr)
@@ -33,10 +48,7 @@ static void UndoAndEnd(int signal) {
     const termios *saved = guardedTerminal.load();
     if (saved != nullptr)
         tcsetattr(terminalFd.load(), TCSANOW, saved);
-    struct sigaction byDefault = {};
-    byDefault.sa_handler = SIG_DFL;
-    sigemptyset(&byDefault.sa_mask);
-    sigaction(signal, &byDefault, nullptr);
+    TakeDefaultAction(signal, nullptr);
 #if defined(VORN_COVERAGE)
     __gcov_dump(); // the coverage build's counts, which a signal would lose
 #endif
@@ -62,11 +74,8 @@ static void CatchEndingSignals() {
     sigemptyset(&ending.sa_mask);
     for (int signal : kEndingSignals)
         sigaddset(&ending.sa_mask, signal);
-    for (int signal : kEndingSignals) {
-        struct sigaction previous;
-        if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN)
-            sigaction(signal, &ending, nullptr);
-    }
+    for (int signal : kEndingSignals)
+        CatchUnlessIgnored(signal, ending);
 }
 
 void GuardFile(const char *name) {
@@ -98,10 +107,8 @@ static void ApplyIfForeground(const termios *settings) {
 
 static void OnStop(int) {
     ApplyIfForeground(guardedTerminal.load());
-    struct sigaction byDefault = {}, ours;
-    byDefault.sa_handler = SIG_DFL;
-    sigemptyset(&byDefault.sa_mask);
-    sigaction(SIGTSTP, &byDefault, &ours);
+    struct sigaction ours;
+    TakeDefaultAction(SIGTSTP, &ours);
     sigset_t stop;
     sigemptyset(&stop);
     sigaddset(&stop, SIGTSTP);
@@ -119,14 +126,13 @@ static void OnContinue(int) {
 // Installed with a guarded terminal; a stop the program was started with ignored (by a shell
 // without job control) stays ignored.
 static void CatchStopAndContinue() {
-    struct sigaction stop = {}, resume = {}, previous;
+    struct sigaction stop = {}, resume = {};
     stop.sa_handler = OnStop;
     resume.sa_handler = OnContinue;
     stop.sa_flags = resume.sa_flags = SA_RESTART;
     sigemptyset(&stop.sa_mask);
     sigemptyset(&resume.sa_mask);
-    if (sigaction(SIGTSTP, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN)
-        sigaction(SIGTSTP, &stop, nullptr);
+    CatchUnlessIgnored(SIGTSTP, stop);
     sigaction(SIGCONT, &resume, nullptr);
 }
 
