@@ -62,6 +62,19 @@ static NameRefusal JudgeWindowsName(const char *name) {
     return kNameSafe;
 }
 
+bool NamesClash(const char *a, const char *b) {
+    while (*a != '\0' && UpperAscii(*a) == UpperAscii(*b))
+        ++a, ++b;
+    return UpperAscii(*a) == UpperAscii(*b);
+}
+
+size_t HashOfName(const char *name) {
+    size_t hash = 2166136261u;
+    for (; *name != '\0'; ++name)
+        hash = (hash ^ static_cast<unsigned char>(UpperAscii(*name))) * 16777619u;
+    return hash;
+}
+
 NameRefusal JudgeEntryName(const char *name, bool windowsRules) {
     if (name[0] == '\0')
         return kNameEmpty;

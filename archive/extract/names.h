@@ -1,6 +1,8 @@
 // Which entry names may become file names in the working directory.
 #pragma once
 
+#include <cstddef>
+
 // Why a name must not become a file name; report.cpp words each.
 enum NameRefusal {
     kNameSafe,
@@ -16,3 +18,8 @@ enum NameRefusal {
 // Whether `name` may be used as a file name; windowsRules adds the names Windows treats as
 // devices or alters.
 NameRefusal JudgeEntryName(const char *name, bool windowsRules);
+
+// Whether two names are one file on Windows, which does not tell ASCII letters' cases apart;
+// and a hash that is the same for names that are.
+bool NamesClash(const char *a, const char *b);
+size_t HashOfName(const char *name);

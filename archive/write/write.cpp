@@ -78,26 +78,9 @@ static bool MeasureFile(const char *path, int64_t *size) {
     return false;
 }
 
-static char UpperAscii(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
-}
-
-// Windows does not tell names apart by the case of their letters.
-static bool SameName(const char *a, const char *b) {
-    while (*a != '\0' && UpperAscii(*a) == UpperAscii(*b))
-        ++a, ++b;
-    return UpperAscii(*a) == UpperAscii(*b);
-}
-
-static size_t HashName(const char *name) {
-    size_t hash = 2166136261u;
-    for (; *name != '\0'; ++name)
-        hash = (hash ^ static_cast<unsigned char>(UpperAscii(*name))) * 16777619u;
-    return hash;
-}
-
-// Two entries of one name would unpack as the later alone. A table of twice as many slots as
-// names finds them in one pass; false, after its report, when there is none or no memory.
+// Two entries of one name, on Linux or on Windows, would unpack as the later alone. A table of
+// twice as many slots as names finds them in one pass; false, after its report, when there is none
+// or no memory.
 static bool NamesDiffer(const Plan &plan) {
     size_t slots = 64;
     while (slots < 2 * plan.count)
@@ -109,8 +92,8 @@ static bool NamesDiffer(const Plan &plan) {
     }
     bool differ = true;
     for (size_t i = 0; i < plan.count && differ; ++i) {
-        size_t slot = HashName(plan.names[i]) & (slots - 1);
-        while (table[slot] != 0 && !SameName(plan.names[table[slot] - 1], plan.names[i]))
+        size_t slot = HashOfName(plan.names[i]) & (slots - 1);
+        while (table[slot] != 0 && !NamesClash(plan.names[table[slot] - 1], plan.names[i]))
             slot = (slot + 1) & (slots - 1);
         differ = table[slot] == 0;
         if (differ)
