@@ -159,9 +159,10 @@ static size_t FolderLength(const char *archivePath) {
 // Names another run left behind are passed over, this many at most.
 enum { kTemporaryNameAttempts = 100 };
 
-static bool CreateUnderTemporaryName(const char *archivePath, Output *output, int *error) {
+// In the archive's folder, the first `folder` bytes of its path.
+static bool CreateUnderTemporaryName(const char *archivePath, int folder, Output *output,
+                                     int *error) {
     static const unsigned long process = CurrentProcessNumber();
-    int folder = static_cast<int>(FolderLength(archivePath));
     for (unsigned long serial = 1;; ++serial) {
         snprintf(temporaryPath, sizeof temporaryPath, "%.*s.VornWriter-%lu-%lu.tmp", folder,
                  archivePath, process, serial);
@@ -182,7 +183,8 @@ static bool CreateOutput(const char *archivePath, Output *output, int *error) {
     char folderPath[kPathBytes];
     snprintf(folderPath, sizeof folderPath, "%.*s", static_cast<int>(folder), archivePath);
     output->unnamed = CreateUnnamedFile(folder == 0 ? "." : folderPath, &output->file);
-    return output->unnamed || CreateUnderTemporaryName(archivePath, output, error);
+    return output->unnamed ||
+           CreateUnderTemporaryName(archivePath, static_cast<int>(folder), output, error);
 }
 
 // The archive's bytes still in the buffer: the entry table, then small files' data gathered
