@@ -333,22 +333,23 @@ TEST_F(ProgramTest, EveryFileCallFailingInTurnLosesNothing) {
     const std::vector<std::string> existing = {"small", "big", "cut"};
     std::string log = root_.path + "/calls";
     int runs = 0;
+    // A run with the existing files in place, under the system's settings, failing calls.
+    auto unpack = [&](const std::string &failing, const std::vector<std::string> &settings) {
+        EmptyWork();
+        for (const std::string &name : existing)
+            WriteFile(work_ + "/" + name, "old " + name);
+        remove(log.c_str());
+        RunOptions options;
+        options.environment = FailingCalls(log, failing, settings);
+        ++runs;
+        return RunProgram({"../in/archive.vorn"}, work_, options);
+    };
     for (const std::vector<std::string> &settings :
          {std::vector<std::string>{},
           {"VORN_NO_TMPFILE=1", "VORN_NO_KERNEL_COPY=1"},
           {"VORN_REFUSE_MKNOD=" + std::to_string(ENOSYS), "VORN_NO_LINK_BY_DESCRIPTOR=1"},
           {"VORN_REFUSE_MKNOD=" + std::to_string(EPERM), "VORN_NO_PROC=1"}}) {
-        auto unpack = [&](const std::string &failing) {
-            EmptyWork();
-            for (const std::string &name : existing)
-                WriteFile(work_ + "/" + name, "old " + name);
-            remove(log.c_str());
-            RunOptions options;
-            options.environment = FailingCalls(log, failing, settings);
-            ++runs;
-            return RunProgram({"../in/archive.vorn"}, work_, options);
-        };
-        RunResult clean = unpack("");
+        RunResult clean = unpack("", settings);
         for (const TestEntry &entry : entries)
             EXPECT_EQ(Entry(entry.name), entry.data) << entry.name << ", " << settings.size();
         EXPECT_EQ(Lines(clean.err).size(), 1u) << clean.err; // "cut" alone is reported
@@ -358,7 +359,7 @@ TEST_F(ProgramTest, EveryFileCallFailingInTurnLosesNothing) {
         while (calls[directoryCalls] == "pread")
             ++directoryCalls;
         for (size_t failing = 1; failing <= calls.size(); ++failing) {
-            RunResult result = unpack(std::to_string(failing));
+            RunResult result = unpack(std::to_string(failing), settings);
             std::string call = calls[failing - 1],
                         what = call + " (call " + std::to_string(failing) + ") failing";
             ExpectNoTemporaryFile(what);
@@ -393,14 +394,15 @@ TEST_F(ProgramTest, EveryFileCallFailingInTurnLosesNothing) {
         // A rename that fails, and the removal after it: the report names the file left. A new
         // name's write that fails (then its close), and the removal after it: the report says so.
         size_t rename = std::find(calls.begin(), calls.end(), "rename") - calls.begin() + 1;
-        RunResult result = unpack(std::to_string(rename) + "," + std::to_string(rename + 1));
+        RunResult result =
+            unpack(std::to_string(rename) + "," + std::to_string(rename + 1), settings);
         std::string named = "; the temporary file \"";
         size_t at = result.err.find(named) + named.size();
         ASSERT_GT(at, named.size()) << result.err;
         EXPECT_TRUE(PathExists(work_ + "/" + result.err.substr(at, result.err.find('"', at) - at)))
             << result.err;
         size_t write = std::find(calls.begin(), calls.end(), "write") - calls.begin() + 1;
-        result = unpack(std::to_string(write) + "," + std::to_string(write + 2));
+        result = unpack(std::to_string(write) + "," + std::to_string(write + 2), settings);
         EXPECT_NE(result.err.find("\"new1\": write failed: Input/output error (0 of 5 bytes "
                                   "written); the partial file could not be removed"),
                   std::string::npos)
@@ -417,23 +419,11 @@ TEST_F(ProgramTest, EveryFileCallFailingInTurnLosesNothing) {
         {"an unnamed file's open failing once", "open-unnamed", "open-unnamed", {}, 2},
         {"splice refused into a file", "", "splice-refused", {"VORN_NO_SPLICE_INTO_FILE=1"}, 1},
     };
-    auto occupy = [&] {
-        EmptyWork();
-        for (const std::string &name : existing)
-            WriteFile(work_ + "/" + name, "old " + name);
-    };
     for (const auto &row : givenUp) {
-        RunOptions options;
-        options.environment = FailingCalls(log, "", row.settings);
-        occupy();
-        remove(log.c_str());
-        RunProgram({"../in/archive.vorn"}, work_, options);
+        unpack("", row.settings);
         std::vector<std::string> calls = LoggedCalls(log);
         size_t first = std::find(calls.begin(), calls.end(), row.failing) - calls.begin() + 1;
-        options.environment =
-            FailingCalls(log, *row.failing ? std::to_string(first) : "", row.settings);
-        occupy();
-        RunProgram({"../in/archive.vorn"}, work_, options);
+        unpack(*row.failing ? std::to_string(first) : "", row.settings);
         calls = LoggedCalls(log);
         EXPECT_EQ(static_cast<size_t>(std::count(calls.begin() + (*row.failing ? first : 0),
                                                  calls.end(), row.again)),
