@@ -130,7 +130,12 @@ void RaiseOnce() {
     }
 }
 
-// The file's name, without its folder, starts with the prefix.
+const char *BaseName(const char *path) {
+    const char *last = strrchr(path, '/');
+    return last != nullptr ? last + 1 : path;
+}
+
+// The open file's name, without its folder, starts with the prefix.
 bool Named(int fd, const char *prefix) {
     char link[64], path[4096];
     snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
@@ -138,8 +143,7 @@ bool Named(int fd, const char *prefix) {
     if (length <= 0)
         return false;
     path[length] = '\0';
-    const char *name = strrchr(path, '/');
-    return name != nullptr && strncmp(name + 1, prefix, strlen(prefix)) == 0;
+    return strncmp(BaseName(path), prefix, strlen(prefix)) == 0;
 }
 
 void RaiseAtData(int fd) {
@@ -166,8 +170,7 @@ void GrowOnFirstRead(int fd) {
 }
 
 bool HasName(const char *path, const char *name) {
-    const char *last = strrchr(path, '/');
-    return name != nullptr && strcmp(last != nullptr ? last + 1 : path, name) == 0;
+    return name != nullptr && strcmp(BaseName(path), name) == 0;
 }
 
 void TakeName(const char *path) {
