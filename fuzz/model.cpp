@@ -100,10 +100,19 @@ void PutLittleEndian(std::string *bytes, uint64_t value, int width) {
         bytes->push_back(static_cast<char>(value >> (8 * i)));
 }
 
+// The lower- and upper-case letters of code page 1252, pair by pair, as Windows folds them.
 std::string Folded(std::string name) {
+    static const std::string lower =
+                                 "abcdefghijklmnopqrstuvwxyz\x9A\x9C\x9E\xFF"
+                                 "\xE0\xE1\xE2\xE3\xE4\xE5\xE6\xE7\xE8\xE9\xEA\xEB\xEC\xED\xEE\xEF"
+                                 "\xF0\xF1\xF2\xF3\xF4\xF5\xF6\xF8\xF9\xFA\xFB\xFC\xFD\xFE",
+                             upper =
+                                 "ABCDEFGHIJKLMNOPQRSTUVWXYZ\x8A\x8C\x8E\x9F"
+                                 "\xC0\xC1\xC2\xC3\xC4\xC5\xC6\xC7\xC8\xC9\xCA\xCB\xCC\xCD\xCE\xCF"
+                                 "\xD0\xD1\xD2\xD3\xD4\xD5\xD6\xD8\xD9\xDA\xDB\xDC\xDD\xDE";
     for (char &c : name)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+        if (lower.find(c) != std::string::npos)
+            c = upper[lower.find(c)];
     return name;
 }
 
@@ -116,7 +125,7 @@ bool ModelWrittenArchive(const std::vector<ModelFile> &files, bool windowsPaths,
     for (const ModelFile &file : files) {
         std::string name =
             file.path.substr(file.path.find_last_of(windowsPaths ? "/\\:" : "/") + 1);
-        if (name.size() > 15 || ModelRefusesName(name, true) || !seen.insert(Folded(name)).second)
+        if (name.size() > 14 || ModelRefusesName(name, true) || !seen.insert(Folded(name)).second)
             return false;
         names.push_back(name);
     }

@@ -38,8 +38,8 @@ struct ModelFile {
 };
 
 // The archive the writer makes of the files, or false when it must refuse them: no file, a
-// name (the path's last component) longer than 15 bytes or refused on either platform, two
-// names that differ only in the case of ASCII letters.
+// name (the path's last component) longer than 14 bytes or refused on either platform, two
+// names that differ only in the case of letters of code page 1252.
 bool ModelWrittenArchive(const std::vector<ModelFile> &files, bool windowsPaths,
                          std::string *archive);
 

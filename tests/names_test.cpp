@@ -46,3 +46,20 @@ TEST(EntryNames, NamesWindowsWouldAlterOrRejectAreRefusedUnderWindowsRules) {
         EXPECT_FALSE(Refused(name, false)) << name;
     }
 }
+
+// Names Windows takes for one file fold to one in code page 1252, and hash alike; the signs
+// beside the letters, and the letters the code page has no other case of, stay apart.
+TEST(EntryNames, NamesOfOneFileOnWindowsClash) {
+    const char *same[][2] = {
+        {"readme.TXT", "README.txt"},     {"\xC4.txt", "\xE4.txt"}, {"\xC0\xDE", "\xE0\xFE"},
+        {"\x8A\x8C\x8E", "\x9A\x9C\x9E"}, {"\x9F", "\xFF"},         {"Z\xD0", "z\xF0"}};
+    for (const auto &pair : same) {
+        EXPECT_TRUE(NamesClash(pair[0], pair[1])) << pair[0];
+        EXPECT_EQ(HashOfName(pair[0]), HashOfName(pair[1])) << pair[0];
+    }
+    const char *apart[][2] = {
+        {"\xD7", "\xF7"}, {"\xDF", "\xFF"}, {"\xB5", "\x95"},        {"@", "`"},
+        {"[", "{"},       {"a", "ab"},      {"\xC3\x84", "\xC3\xA4"}};
+    for (const auto &pair : apart)
+        EXPECT_FALSE(NamesClash(pair[0], pair[1])) << pair[0];
+}

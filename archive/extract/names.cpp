@@ -20,6 +20,18 @@ static char UpperAscii(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
 }
 
+// A byte's upper case as Windows folds names in code page 1252, the code page archives made
+// there are read in: ASCII letters, a grave to thorn but the division sign (and so not the
+// multiplication sign either), and the four pairs the code page keeps apart: s and z with
+// caron, the oe ligature, y with diaeresis. Sharp s and micro have no upper case there.
+static unsigned char UpperInCodePage1252(unsigned char byte) {
+    if ((byte >= 'a' && byte <= 'z') || (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7))
+        return static_cast<unsigned char>(byte - 0x20);
+    if (byte == 0x9A || byte == 0x9C || byte == 0x9E)
+        return static_cast<unsigned char>(byte - 0x10);
+    return byte == 0xFF ? 0x9F : byte;
+}
+
 // The superscript digits one, two and three in code page 1252, and the second byte of their
 // UTF-8 forms.
 static bool IsSuperscriptDigit(unsigned char byte) {
@@ -63,15 +75,17 @@ static NameRefusal JudgeWindowsName(const char *name) {
 }
 
 bool NamesClash(const char *a, const char *b) {
-    while (*a != '\0' && UpperAscii(*a) == UpperAscii(*b))
-        ++a, ++b;
-    return UpperAscii(*a) == UpperAscii(*b);
+    const unsigned char *x = reinterpret_cast<const unsigned char *>(a),
+                        *y = reinterpret_cast<const unsigned char *>(b);
+    while (*x != '\0' && UpperInCodePage1252(*x) == UpperInCodePage1252(*y))
+        ++x, ++y;
+    return UpperInCodePage1252(*x) == UpperInCodePage1252(*y);
 }
 
 size_t HashOfName(const char *name) {
     size_t hash = 2166136261u;
-    for (; *name != '\0'; ++name)
-        hash = (hash ^ static_cast<unsigned char>(UpperAscii(*name))) * 16777619u;
+    for (const unsigned char *at = reinterpret_cast<const unsigned char *>(name); *at; ++at)
+        hash = (hash ^ UpperInCodePage1252(*at)) * 16777619u;
     return hash;
 }
 

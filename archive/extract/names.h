@@ -19,7 +19,8 @@ enum NameRefusal {
 // devices or alters.
 NameRefusal JudgeEntryName(const char *name, bool windowsRules);
 
-// Whether two names are one file on Windows, which does not tell ASCII letters' cases apart;
-// and a hash that is the same for names that are.
+// Whether two names are one file on Windows, which does not tell a letter's cases apart: the
+// letters of code page 1252 (names' bytes are read in it there); and a hash that is the same for
+// names that are.
 bool NamesClash(const char *a, const char *b);
 size_t HashOfName(const char *name);
