@@ -311,9 +311,9 @@ static bool ReportsOneOf(const std::string &report, const std::string &causes) {
 // inside the kernel, or neither; mknod refused as a call (ENOSYS, EPERM), unnamed files named
 // through /proc or by their descriptor alone. Without a failure every entry is written. After
 // every run: no temporary file; each name holds the whole entry, what stood there, or nothing;
-// an entry not written whole is reported, with the cause of the call that failed; a failed
-// directory read gives exit 2 and no entry file. A temporary file that cannot be removed is
-// named.
+// an entry not written whole is reported, with the cause of the call that failed, and a new
+// name reported is not made; a failed directory read gives exit 2 and no entry file. A
+// temporary file that cannot be removed is named.
 TEST_F(ProgramTest, EveryFileCallFailingInTurnLosesNothing) {
     if (TestingWindowsProgram() || TestingSanitizedProgram())
         GTEST_SKIP() << "the calls are counted and failed by a library preloaded into the Linux "
@@ -386,9 +386,13 @@ TEST_F(ProgramTest, EveryFileCallFailingInTurnLosesNothing) {
                 bool whole = PathExists(path) && now == entries[i].data;
                 EXPECT_TRUE(whole || (wasThere ? now == old : !PathExists(path)))
                     << what << ": " << entries[i].name << " holds a part";
-                std::string reported = "entry " + std::to_string(i + 1) + " \"";
-                EXPECT_TRUE(whole || result.err.find(reported) != std::string::npos)
+                bool reported =
+                    result.err.find("entry " + std::to_string(i + 1) + " \"") != std::string::npos;
+                EXPECT_TRUE(whole || reported)
                     << what << ": " << entries[i].name << " not whole and not reported";
+                // An empty file is whole too, so a new name reported must not stand.
+                EXPECT_FALSE(reported && !wasThere && PathExists(path))
+                    << what << ": " << entries[i].name << " reported, yet made";
             }
         }
         // A rename that fails, and the removal after it: the report names the file left. A new
@@ -454,7 +458,8 @@ TEST_F(ProgramTest, ARunEndedFromOutsideLeavesNoHalfWrittenFile) {
         std::vector<std::string> settings;
         bool occupied = true, ignored = false, temporaryLeft = false;
         long fileSizeLimit = 0;
-    } rows[] = {
+    };
+    std::vector<Row> rows = {
         {"SIGTERM, named temporary file", SIGTERM, {named}},
         {"SIGINT, named temporary file", SIGINT, {named}},
         {"SIGHUP, unnamed file", SIGHUP, {}},
@@ -480,6 +485,13 @@ TEST_F(ProgramTest, ARunEndedFromOutsideLeavesNoHalfWrittenFile) {
          false,
          true},
         {"a file-size limit", 0, {named}, true, false, false, 64 * 1024},
+        {"a file-size limit, no copies inside the kernel",
+         0,
+         {named, "VORN_NO_KERNEL_COPY=1"},
+         true,
+         false,
+         false,
+         64 * 1024},
         {"Ctrl-C while a replacement is written (Windows)",
          SIGINT,
          {"VORN_RAISE_IN=.VornReader-", "VORN_RAISE_WAIT=1"}},
@@ -488,6 +500,13 @@ TEST_F(ProgramTest, ARunEndedFromOutsideLeavesNoHalfWrittenFile) {
          {"VORN_RAISE_IN=victim", "VORN_RAISE_WAIT=1"},
          false},
     };
+    // Every other signal whose default action ends the program: a CPU-time limit, timers, and
+    // the signals another program may send.
+    const std::pair<int, const char *> others[] = {
+        {SIGUSR1, "SIGUSR1"}, {SIGUSR2, "SIGUSR2"}, {SIGALRM, "SIGALRM"}, {SIGVTALRM, "SIGVTALRM"},
+        {SIGPROF, "SIGPROF"}, {SIGXCPU, "SIGXCPU"}, {SIGPOLL, "SIGPOLL"}, {SIGRTMIN, "SIGRTMIN"}};
+    for (const auto &other : others)
+        rows.push_back({other.second, other.first, {}, false});
     for (const Row &row : rows) {
         bool windowsRow = strstr(row.what, "(Windows)") != nullptr;
         if (windowsRow != TestingWindowsProgram())

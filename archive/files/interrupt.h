@@ -1,7 +1,7 @@
-// What the program undoes when it is ended from outside (Ctrl-C, SIGTERM, SIGHUP, SIGQUIT)
-// before it ends as it would have: a file of this run's that must not be left, and the
-// terminal's settings. One room per platform (interrupt_posix.cpp, interrupt_windows.cpp); the
-// in-memory files room keeps its own for the fuzzer.
+// What the program undoes when it is ended from outside (Ctrl-C, SIGTERM, SIGHUP, any signal
+// that would end it) before it ends as it would have: a file of this run's that must not be left,
+// and the terminal's settings. One room per platform (interrupt_posix.cpp, interrupt_windows.cpp);
+// the in-memory files room keeps its own for the fuzzer.
 #pragma once
 
 #include "archive/files/files.h"

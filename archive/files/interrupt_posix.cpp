@@ -1,9 +1,10 @@
-// The ending signals on POSIX. A handler is installed at the first thing to guard, never over a
-// signal the program was started with ignored (that one stays ignored). It undoes what is
-// guarded (unlink and tcsetattr are safe in a handler), restores the signal's default action
-// and raises it again, so that the program ends as it would have and its caller sees how.
-// While the terminal is guarded, a stop (Ctrl-Z) puts its settings back before the program
-// stops, and a continuation (fg) applies the program's own again, as full-screen programs do.
+// The ending signals on POSIX (kEndingSignals). A handler is installed at the first thing to
+// guard, never over a signal the program was started with ignored (that one stays ignored) or
+// one handled already. It undoes what is guarded (unlink and tcsetattr are safe in a handler),
+// restores the signal's default action and raises it again, so that the program ends as it
+// would have and its caller sees how. While the terminal is guarded, a stop (Ctrl-Z) puts its
+// settings back before the program stops, and a continuation (fg) applies the program's own
+// again, as full-screen programs do.
 #include "archive/files/interrupt.h"
 
 #include <atomic>
@@ -15,7 +16,33 @@
 extern "C" void __gcov_dump();
 #endif
 
-static const int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+// Every signal whose default action ends the program, so that none leaves part of a file: but
+// those of a fault of its own (SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGTRAP, SIGSYS), after
+// which it should do nothing more, and those it ignores (console_posix.cpp). The real-time
+// signals end it too (IsEndingSignal).
+static const int kEndingSignals[] = {
+    SIGINT,    SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU,
+#if defined(SIGPOLL)
+    SIGPOLL,
+#endif
+#if defined(SIGSTKFLT)
+    SIGSTKFLT,
+#endif
+#if defined(SIGPWR)
+    SIGPWR,
+#endif
+};
+
+static bool IsEndingSignal(int signal) {
+#if defined(SIGRTMIN)
+    if (signal >= SIGRTMIN && signal <= SIGRTMAX)
+        return true;
+#endif
+    for (int ending : kEndingSignals)
+        if (signal == ending)
+            return true;
+    return false;
+}
 
 static std::atomic<const char *> guardedFile{nullptr};
 static std::atomic<const termios *> guardedTerminal{nullptr}, appliedTerminal{nullptr};
@@ -34,10 +61,12 @@ static void TakeDefaultAction(int signal, struct sigaction *ours) {
     sigaction(signal, &byDefault, ours);
 }
 
-// A signal the program was started with ignored stays ignored.
-static void CatchUnlessIgnored(int signal, const struct sigaction &handler) {
+// A signal the program was started with ignored stays ignored, and one that another part of the
+// process handles already (a fuzzer's timer) stays its own.
+static void CatchUnlessTaken(int signal, const struct sigaction &handler) {
     struct sigaction previous;
-    if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN)
+    if (sigaction(signal, nullptr, &previous) == 0 && !(previous.sa_flags & SA_SIGINFO) &&
+        previous.sa_handler == SIG_DFL)
         sigaction(signal, &handler, nullptr);
 }
 
@@ -72,10 +101,12 @@ static void CatchEndingSignals() {
     struct sigaction ending = {};
     ending.sa_handler = OnEndingSignal;
     sigemptyset(&ending.sa_mask);
-    for (int signal : kEndingSignals)
-        sigaddset(&ending.sa_mask, signal);
-    for (int signal : kEndingSignals)
-        CatchUnlessIgnored(signal, ending);
+    for (int signal = 1; signal < NSIG; ++signal)
+        if (IsEndingSignal(signal))
+            sigaddset(&ending.sa_mask, signal);
+    for (int signal = 1; signal < NSIG; ++signal)
+        if (IsEndingSignal(signal))
+            CatchUnlessTaken(signal, ending);
 }
 
 void GuardFile(const char *name) {
@@ -132,7 +163,7 @@ static void CatchStopAndContinue() {
     stop.sa_flags = resume.sa_flags = SA_RESTART;
     sigemptyset(&stop.sa_mask);
     sigemptyset(&resume.sa_mask);
-    CatchUnlessIgnored(SIGTSTP, stop);
+    CatchUnlessTaken(SIGTSTP, stop);
     sigaction(SIGCONT, &resume, nullptr);
 }
 
