@@ -12,7 +12,9 @@
 //                          without the privilege on older kernels
 //   VORN_NO_PROC=1         paths under /proc do not exist
 //   VORN_NO_RENAME_NOREPLACE=1  renameat2 fails with EINVAL, as on a file system without it
-//   VORN_GROW=NAME         the first read of a file called NAME adds a byte to it first
+//   VORN_GROW=NAME         the first read of a file called NAME adds a byte to it first,
+//   VORN_REWRITE=NAME      or rewrites its first byte in place, a clock tick after its last change
+//   VORN_SWAP=NAME         just before a file called NAME is opened, a FIFO takes its place
 //   VORN_UNREADABLE=NAME   access() says a file called NAME may not be read
 //   VORN_TAKE=NAME         just before a link or rename to a name NAME, a file "taken" appears
 //                          there, as another program may make one
@@ -31,6 +33,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -50,7 +53,8 @@ bool noTmpfile = false, noKernelCopy = false, noLinkByDescriptor = false, noProc
 int refuseMknod = 0, raiseSignal = 0;
 const char *raiseAt = "", *raiseIn = nullptr, *vmPeakLog = nullptr;
 bool raiseWait = false, noRenameNoReplace = false;
-const char *growName = nullptr, *unreadableName = nullptr, *takeName = nullptr;
+const char *growName = nullptr, *rewriteName = nullptr, *swapName = nullptr,
+           *unreadableName = nullptr, *takeName = nullptr;
 
 // Descriptors of the coverage build's files, whose calls are not the program's.
 bool notCounted[1024];
@@ -88,6 +92,8 @@ __attribute__((constructor)) void ReadSettings() {
     raiseIn = getenv("VORN_RAISE_IN");
     noRenameNoReplace = Setting("VORN_NO_RENAME_NOREPLACE") != 0;
     growName = getenv("VORN_GROW");
+    rewriteName = getenv("VORN_REWRITE");
+    swapName = getenv("VORN_SWAP");
     unreadableName = getenv("VORN_UNREADABLE");
     takeName = getenv("VORN_TAKE");
     vmPeakLog = getenv("VORN_VMPEAK_LOG");
@@ -156,21 +162,45 @@ void RaiseAt(const char *call) {
         RaiseOnce();
 }
 
-// A file that changes while the writer reads it.
-void GrowOnFirstRead(int fd) {
-    static bool grown = false;
-    if (growName == nullptr || grown || !Named(fd, growName))
+// The file's times change only when the clock that stamps them has moved on from its last
+// change: a file changed within the same tick keeps its times.
+void AwaitNextTick(int fd) {
+    struct stat status;
+    fstat(fd, &status);
+    timespec now;
+    do
+        clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    while (now.tv_sec < status.st_ctim.tv_sec ||
+           (now.tv_sec == status.st_ctim.tv_sec && now.tv_nsec <= status.st_ctim.tv_nsec));
+}
+
+// A file that changes while the writer reads it: one byte more, or one byte rewritten.
+void ChangeOnFirstRead(int fd) {
+    static bool changed = false;
+    bool grows = growName != nullptr && Named(fd, growName);
+    if (changed || !(grows || (rewriteName != nullptr && Named(fd, rewriteName))))
         return;
-    grown = true;
+    changed = true;
     char link[64];
     snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    int appending = Next<int (*)(const char *, int, ...)>("open")(link, O_WRONLY | O_APPEND);
-    Next<ssize_t (*)(int, const void *, size_t)>("write")(appending, "+", 1);
-    Next<int (*)(int)>("close")(appending);
+    int writing =
+        Next<int (*)(const char *, int, ...)>("open")(link, O_WRONLY | (grows ? O_APPEND : 0));
+    AwaitNextTick(writing);
+    Next<ssize_t (*)(int, const void *, size_t)>("write")(writing, "+", 1);
+    Next<int (*)(int)>("close")(writing);
 }
 
 bool HasName(const char *path, const char *name) {
     return name != nullptr && strcmp(BaseName(path), name) == 0;
+}
+
+void SwapForFifo(const char *path) {
+    static bool swapped = false;
+    if (swapped || !HasName(path, swapName))
+        return;
+    swapped = true;
+    Next<int (*)(const char *)>("unlink")(path);
+    mkfifo(path, 0644);
 }
 
 void TakeName(const char *path) {
@@ -197,6 +227,7 @@ int open(const char *path, int flags, ...) {
         errno = EOPNOTSUPP;
         return -1;
     }
+    SwapForFifo(path);
     bool coverage = IsCoverageFile(path);
     if (!coverage && Fails(unnamed ? "open-unnamed" : "open"))
         return -1;
@@ -209,7 +240,7 @@ int open(const char *path, int flags, ...) {
 }
 
 ssize_t pread(int fd, void *buffer, size_t length, off_t position) {
-    GrowOnFirstRead(fd);
+    ChangeOnFirstRead(fd);
     if (Counted(fd) && Fails("pread"))
         return -1;
     return Next<ssize_t (*)(int, void *, size_t, off_t)>("pread")(fd, buffer, length, position);
@@ -244,7 +275,7 @@ ssize_t splice(int in, off64_t *inAt, int out, off64_t *outAt, size_t length, un
         return -1;
     }
     RaiseAtData(out);
-    GrowOnFirstRead(in);
+    ChangeOnFirstRead(in);
     if (Fails("splice"))
         return -1;
     return Next<ssize_t (*)(int, off64_t *, int, off64_t *, size_t, unsigned)>("splice")(

@@ -2,6 +2,7 @@
 // refusal and every failed file call, none of which may leave an archive or change a file.
 // The files lie in <root>/in, the archive is <root>/out.vorn.
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <sys/stat.h>
@@ -63,10 +64,10 @@ TEST_F(WriterTest, WrittenArchivesUnpackIntoTheSameFiles) {
         {"every kind of file",
          {{"binary.dat", AwkwardBinaryData()},
           {"empty", ""},
-          {"fifteen-chars-x", "15"},
+          {"fourteen-chars", "14"},
           {"big", big},
           {"last", "z"}},
-         {"binary.dat", "empty", "sub/fifteen-chars-x", "big", "other/last"}},
+         {"binary.dat", "empty", "sub/fourteen-chars", "big", "other/last"}},
         {"65535 files", many, {}, true},
     };
     for (const Row &row : rows) {
@@ -93,12 +94,18 @@ TEST_F(WriterTest, WrittenArchivesUnpackIntoTheSameFiles) {
     }
 }
 
-// Each row: arguments the writer refuses, with the one line that says why (its beginning, where
-// the system's words follow), exit status 2, and no archive; nothing that stood is changed.
+// Each row: arguments the writer refuses, with the lines that say why (the first one's
+// beginning, where the system's words follow), exit status 2, and no archive; nothing that
+// stood is changed, and on Linux no file was opened or written (the preloaded library's log).
 TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
+    // A and a with diaeresis in code page 1252, which Wine gives the Windows program for the
+    // UTF-8 names of its locale.
+    const std::string upper = TestingWindowsProgram() ? "\xC3\x84.txt" : "\xC4.txt",
+                      lower = TestingWindowsProgram() ? "\xC3\xA4.txt" : "\xE4.txt";
     std::vector<TestEntry> files = {
-        {"a", "1"},    {"sub/a", "2"},  {"A", "3"},      {"sixteen-chars-xx", "4"}, {"CON", "5"},
-        {"dot.", "6"}, {"blank ", "7"}, {"bell\a", "8"}, {"back\\slash", "9"},      {"ask?", "10"}};
+        {"a", "1"},           {"sub/a", "2"}, {"A", "3"},      {"fifteen-chars-x", "4"},
+        {"CON", "5"},         {"dot.", "6"},  {"blank ", "7"}, {"bell\a", "8"},
+        {"back\\slash", "9"}, {"ask?", "10"}, {upper, "11"},   {lower, "12"}};
     for (const TestEntry &file : files)
         if (!TestingWindowsProgram() || file.name.find_first_of("\a\\ A") == std::string::npos)
             MakeFiles(root_.path + "/in", {file}, {});
@@ -112,6 +119,8 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
         bool linuxOnly = false;
         std::string archive = ""; // what stands under the archive's name beforehand
         int status = 2;
+        size_t lines = 1;
+        std::vector<std::string> environment = {};
     } rows[] = {
         {"no arguments", {}, "no archive and no file given: VornWriter <archive> <file>...\n"},
         {"no file",
@@ -119,9 +128,30 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
          "no file given to put in \"../out.vorn\": VornWriter <archive> <file>...\n"},
         {"the archive's name stands",
          {"../out.vorn", "../in/a"},
-         "\"../out.vorn\" already exists: nothing is replaced, and no archive is made\n",
+         "\"../out.vorn\" already exists: nothing is replaced, and no archive is made (the archive "
+         "comes first: VornWriter <archive> <file>...)\n",
          false,
          "old"},
+        {"an empty archive path",
+         {"", "../in/a"},
+         "the archive's path is empty: VornWriter <archive> <file>...\n"},
+        {"the archive's folder missing",
+         {"../none/out.vorn", "../in/a"},
+         "cannot make the archive \"../none/out.vorn\": "},
+        {"the archive's folder a file",
+         {"../in/a/out.vorn", "../in/a"},
+         "cannot make the archive \"../in/a/out.vorn\": "},
+        {"the archive's name longer than its file system allows",
+         {"../" + std::string(300, 'x'), "../in/a"},
+         "cannot make the archive \"../" + std::string(300, 'x') + "\": File name too long\n",
+         true},
+        {"three bad files, one line each",
+         {"../out.vorn", "../in/missing", "../in/fifteen-chars-x", "../in/a", "../in/sub/a"},
+         "cannot read \"../in/missing\": ",
+         false,
+         "",
+         2,
+         3},
         {"more than 65535 files", tooMany, "65536 files given: an archive holds 65535 at most\n",
          true},
         {"a folder", {"../out.vorn", "../in/sub"}, "cannot "},
@@ -137,9 +167,10 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
         {"no name after the last '/'",
          {"../out.vorn", "../in/sub/"},
          "\"../in/sub/" + refused + rule + "empty name\n"},
-        {"a name longer than 15 bytes",
-         {"../out.vorn", "../in/sixteen-chars-xx"},
-         "\"../in/sixteen-chars-xx" + refused + "sixteen-chars-xx\" is longer than 15 bytes\n"},
+        {"a name of 15 bytes, which leaves no room for its NUL",
+         {"../out.vorn", "../in/fifteen-chars-x"},
+         "\"../in/fifteen-chars-x\": its name has 15 bytes, and an entry's name holds at most 14: "
+         "copy or rename the file to a shorter name\n"},
         {"a Windows device name",
          {"../out.vorn", "../in/a", "../in/CON"},
          "\"../in/CON" + refused + "CON" + rule + "a Windows device name\n"},
@@ -168,14 +199,9 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
          "\"../in/ask?" + refused + "ask?" + rule +
              "holds a character Windows forbids in names (< > \" | ? *)\n",
          true},
-        {"a path too long for the archive's temporary name (exit status 1)",
+        {"a path too long for the archive's temporary name",
          {"../" + std::string(4200, 'x') + "/out.vorn", "../in/a"},
-         "cannot write \"../" + std::string(4200, 'x') +
-             "/out.vorn\": path too long: no archive "
-             "is made\n",
-         false,
-         "",
-         1},
+         "cannot make the archive \"../" + std::string(4200, 'x') + "/out.vorn\": path too long\n"},
         {"one name in either case",
          {"../out.vorn", "../in/a", "../in/A"},
          "\"../in/a\" and \"../in/A\" make entries of the same name (letters of either case are "
@@ -185,27 +211,60 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
          {"../out.vorn", "../in/s1", "../in/s2"},
          "the archive would take 2684354616 bytes: an archive holds 2147483647 at most\n",
          true},
+        {"a sparse file of 5 TiB: the true sum",
+         {"../out.vorn", "../in/a", "../in/s5"},
+         "the archive would take 5497558138937 bytes: an archive holds 2147483647 at most\n",
+         true},
+        {"one name in either case in code page 1252 (A and a with diaeresis)",
+         {"../out.vorn", "../in/" + upper, "../in/" + lower},
+         "\"../in/\xC4.txt\" and \"../in/\xE4.txt\" make entries of the same name (letters of "
+         "either case are one on Windows)\n",
+         false},
+        // Not refused: exactly the largest archive passes; the first file call then fails.
+        {"sparse files of exactly 2^31 - 1 bytes in all, the first file call failing",
+         {"../out.vorn", "../in/s1", "../in/s3"},
+         "cannot write \"../out.vorn\": Input/output error: no archive is made\n",
+         true,
+         "",
+         1,
+         1,
+         {"VORN_FAIL_CALLS=1,2"}},
     };
     WriteFile(In("secret"), "");
-    WriteFile(In("s1"), "");
-    WriteFile(In("s2"), "");
+    for (const char *sparse : {"s1", "s2", "s3", "s5"})
+        WriteFile(In(sparse), "");
     ASSERT_EQ(truncate(In("s1").c_str(), 1536L << 20), 0);
     ASSERT_EQ(truncate(In("s2").c_str(), 1024L << 20), 0);
+    ASSERT_EQ(truncate(In("s3").c_str(), 2147483647L - 2 - 2 * 27 - (1536L << 20)), 0);
+    ASSERT_EQ(truncate(In("s5").c_str(), 5L << 40), 0);
+    std::string log = root_.path + "/in/calls";
     for (const Row &row : rows) {
+        bool preloaded =
+            !row.environment.empty() || (row.args.size() > 1 && row.args[1] == "../in/secret");
         if ((row.linuxOnly && LeftOutOnWindows(row.what)) ||
-            (row.args.size() > 1 && row.args[1] == "../in/secret" && !PreloadReachesProgram()))
+            (preloaded && !PreloadReachesProgram()))
             continue;
         if (!row.archive.empty())
             WriteFile(Archive(), row.archive);
-        // The preloaded library denies reading "secret" (root could read it whatever its mode).
+        // The preloaded library logs the calls, and denies reading "secret" (root could read it
+        // whatever its mode). Wine's own calls would be logged too.
         RunOptions options;
-        if (row.args.size() > 1 && row.args[1] == "../in/secret")
+        bool logged = PreloadReachesProgram() && !TestingWindowsProgram();
+        if (logged || preloaded)
             options.environment = {"LD_PRELOAD=" + FailCallsLibrary(), "VORN_UNREADABLE=secret"};
+        if (logged)
+            options.environment.push_back("VORN_CALL_LOG=" + log);
+        options.environment.insert(options.environment.end(), row.environment.begin(),
+                                   row.environment.end());
         RunResult result = Write(row.args, options);
         EXPECT_EQ(result.err.rfind("VornWriter: " + row.report, 0), 0u)
             << row.what << ": " << result.err;
-        EXPECT_EQ(Lines(result.err).size(), 1u) << row.what;
+        EXPECT_EQ(Lines(result.err).size(), row.lines) << row.what << ": " << result.err;
         EXPECT_EQ(result.status, row.status) << row.what;
+        if (logged && row.status == 2) {
+            EXPECT_EQ(ReadFile(log), "") << row.what << ": refused after file calls";
+        }
+        remove(log.c_str());
         if (row.archive.empty()) {
             ExpectNoArchiveLeft(row.what);
         } else {
@@ -216,22 +275,44 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
     EXPECT_EQ(ReadFile(In("a")), "1");
 }
 
-// A file that changes between being measured and being copied makes no archive: exit status 1.
+// A file that is not the version measured when it is read makes no archive (exit status 1):
+// one that grows, or is rewritten in place (its size kept, its times not), or whose path comes
+// to name a FIFO; and a file whose size the system does not know until it is read (/proc). A
+// small file is read whole at once, a large one copied by the system.
 TEST_F(WriterTest, AFileThatChangesWhileReadMakesNoArchive) {
     if (!PreloadReachesProgram() || TestingWindowsProgram())
         GTEST_SKIP() << "the file is changed by a library preloaded into the Linux program, "
                         "whose opens it sees (Wine's file server opens them elsewhere)";
-    // A small file is read whole at once, a large one copied by the system.
-    for (size_t size : {2, 100 << 10}) {
+    const std::string changed = "\"../in/f\" changed while it was read: no archive is made\n";
+    struct {
+        const char *what, *setting;
+        size_t size;
+        std::string report;
+        const char *path = nullptr; // instead of the file made
+    } rows[] = {
+        {"a small file that grows", "VORN_GROW=f", 2, changed},
+        {"a large file that grows", "VORN_GROW=f", 100 << 10, changed},
+        {"a small file rewritten, its size kept", "VORN_REWRITE=f", 2, changed},
+        {"a large file rewritten, its size kept", "VORN_REWRITE=f", 100 << 10, changed},
+        {"a FIFO in the file's place", "VORN_SWAP=f", 2,
+         "cannot read \"../in/f\": not a regular file: no archive is made\n"},
+        {"a file of /proc", "VORN_GROW=none", 0,
+         "\"/proc/self/stat\": its size is not known until it is read (the system makes it as "
+         "it is read, as in /proc or /sys): no archive is made\n",
+         "/proc/self/stat"},
+    };
+    for (const auto &row : rows) {
         std::vector<std::string> args =
-            MakeFiles(root_.path + "/in", {{"a", "1"}, {"grows", std::string(size, 'g')}}, {});
+            MakeFiles(root_.path + "/in", {{"a", "1"}, {"f", std::string(row.size, 'g')}}, {});
+        if (row.path != nullptr)
+            args.back() = row.path;
         RunOptions options;
-        options.environment = {"LD_PRELOAD=" + FailCallsLibrary(), "VORN_GROW=grows"};
+        options.environment = {"LD_PRELOAD=" + FailCallsLibrary(), row.setting};
         RunResult result = Write(args, options);
-        EXPECT_EQ(result.err, "VornWriter: \"../in/grows\" changed size while it was read: no "
-                              "archive is made\n");
-        EXPECT_EQ(result.status, 1);
-        ExpectNoArchiveLeft("a file that grew");
+        EXPECT_EQ(result.err, "VornWriter: " + row.report) << row.what;
+        EXPECT_EQ(result.status, 1) << row.what;
+        ExpectNoArchiveLeft(row.what);
+        remove(In("f").c_str());
     }
 }
 
@@ -286,12 +367,22 @@ TEST_F(WriterTest, EveryFileCallFailingInTurnLeavesNoArchive) {
         options.environment.insert(options.environment.end(), settings.begin(), settings.end());
         options.environment.push_back("VORN_TAKE=out.vorn");
         RunResult taken = Write(args, options);
-        EXPECT_EQ(taken.err, "VornWriter: \"../out.vorn\" already exists: nothing is replaced, "
-                             "and no archive is made\n");
-        EXPECT_EQ(taken.status, 2);
+        EXPECT_EQ(taken.err, "VornWriter: \"../out.vorn\" appeared while the archive was written: "
+                             "nothing is replaced, and no archive is made\n");
+        EXPECT_EQ(taken.status, 1);
         EXPECT_EQ(ReadFile(Archive()), "taken");
         remove(Archive().c_str());
         ExpectNoArchiveLeft("a name taken meanwhile");
+        if (settings.empty()) {
+            // And SIGTERM comes while the unnamed archive is linked to the name: the name that
+            // appeared is not the run's to remove.
+            RunOptions raised = options;
+            raised.environment.push_back("VORN_RAISE=" + std::to_string(SIGTERM));
+            raised.environment.push_back("VORN_RAISE_AT=linkat");
+            EXPECT_EQ(Write(args, raised).signal, SIGTERM);
+            EXPECT_EQ(ReadFile(Archive()), "taken") << "the run removed a name it did not make";
+            remove(Archive().c_str());
+        }
         options.environment.pop_back();
         std::vector<std::string> calls = Lines(ReadFile(log));
         remove(log.c_str());

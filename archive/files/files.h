@@ -29,15 +29,23 @@ bool UsesWindowsFileNames();
 // FIFO with no writer opens at once).
 bool OpenFileToRead(const char *path, FileHandle *file, int *error);
 
-// The size of an open regular file (on Windows a disk file), the only kind that can be read at
-// any position and whose size holds. Anything else fails: a folder with the system's code for
-// it, anything else with kErrorNotRegularFile.
-bool RegularFileSize(FileHandle file, int64_t *size, int *error);
+// What tells one version of a regular file from another, as tar does: its size and the times
+// its data and its status last changed, in the system's own units. A file rewritten in place
+// keeps its size but not its times.
+struct FileVersion {
+    int64_t size;
+    int64_t modified, changed;
+};
 
-// The size of the regular file at `path`, which this process may read, found without opening
-// it where the system allows (so that a FIFO is never opened); fails as RegularFileSize does,
-// and for a file that cannot be read.
-bool ReadableFileSize(const char *path, int64_t *size, int *error);
+// The version of an open regular file (on Windows a disk file), the only kind that can be read
+// at any position and whose size holds. Anything else fails: a folder with the system's code
+// for it, anything else with kErrorNotRegularFile.
+bool RegularFileVersion(FileHandle file, FileVersion *version, int *error);
+
+// The version of the regular file at `path`, which this process may read, found without
+// opening it where the system allows (so that a FIFO is never opened); fails as
+// RegularFileVersion does, and for a file that cannot be read.
+bool ReadableFileVersion(const char *path, FileVersion *version, int *error);
 
 // Reads up to `length` bytes from `position`. Returns the number read, fewer only at the
 // file's end, or -1 with *error set.
@@ -51,6 +59,10 @@ int64_t CopyFileData(FileHandle archive, int64_t position, FileHandle file, size
 
 // Whether anything at all stands under the name (a dangling symbolic link too).
 bool NameStands(const char *name);
+
+// Whether a new file `name` can be made in `folder`: the folder exists and is a folder, and the
+// name is not empty nor longer than its file system allows.
+bool FolderTakesName(const char *folder, const char *name, int *error);
 
 // Creates `name` for writing, only when nothing at all stands under it (not even a
 // dangling symbolic link). A fresh file's permissions are those the system gives by default.

@@ -159,16 +159,17 @@ Readable ReadableBytes(FileHandle file) {
     return Readable{bytes.data(), bytes.size()};
 }
 
-bool RegularFileSize(FileHandle file, int64_t *size, int *error) {
+// A folder in memory keeps no times: a file's version is its size.
+bool RegularFileVersion(FileHandle file, FileVersion *version, int *error) {
     if (file != kArchiveHandle && NodeOf(file).folder) {
         *error = EISDIR;
         return false;
     }
-    *size = static_cast<int64_t>(ReadableBytes(file).size);
+    *version = FileVersion{static_cast<int64_t>(ReadableBytes(file).size), 0, 0};
     return true;
 }
 
-bool ReadableFileSize(const char *name, int64_t *size, int *error) {
+bool ReadableFileVersion(const char *name, FileVersion *version, int *error) {
     auto found = names.find(name);
     if (Fails(kOpenArchive, error))
         return false;
@@ -176,7 +177,7 @@ bool ReadableFileSize(const char *name, int64_t *size, int *error) {
         *error = found == names.end() ? ENOENT : EISDIR;
         return false;
     }
-    *size = static_cast<int64_t>(nodes[found->second].bytes.size());
+    *version = FileVersion{static_cast<int64_t>(nodes[found->second].bytes.size()), 0, 0};
     return true;
 }
 
@@ -206,6 +207,12 @@ int64_t CopyFileData(FileHandle from, int64_t position, FileHandle file, size_t 
 bool NameStands(const char *name) {
     int error = 0;
     return Exists(name, &error);
+}
+
+// The one folder is the working folder.
+bool FolderTakesName(const char *folder, const char *name, int *error) {
+    *error = strcmp(folder, ".") != 0 ? ENOENT : name[0] == '\0' ? EISDIR : 0;
+    return *error == 0;
 }
 
 bool CreateNewFile(const char *name, FileHandle *file, int *error) {

@@ -45,32 +45,35 @@ bool OpenFileToRead(const char *path, FileHandle *file, int *error) {
     return true;
 }
 
-// The size of what a stat found, when it is a regular file.
-static bool SizeOfRegularFile(const struct stat &status, int64_t *size, int *error) {
+// The version of what a stat found, when it is a regular file.
+static bool VersionOfRegularFile(const struct stat &status, FileVersion *version, int *error) {
     if (!S_ISREG(status.st_mode)) {
         *error = S_ISDIR(status.st_mode) ? EISDIR : kErrorNotRegularFile;
         return false;
     }
-    *size = status.st_size;
+    const int64_t kNanoseconds = 1000000000;
+    *version =
+        FileVersion{status.st_size, status.st_mtim.tv_sec * kNanoseconds + status.st_mtim.tv_nsec,
+                    status.st_ctim.tv_sec * kNanoseconds + status.st_ctim.tv_nsec};
     return true;
 }
 
-bool RegularFileSize(FileHandle file, int64_t *size, int *error) {
+bool RegularFileVersion(FileHandle file, FileVersion *version, int *error) {
     struct stat status;
     if (fstat(static_cast<int>(file), &status) != 0) {
         *error = errno; // GCOVR_EXCL_LINE: fstat of an open descriptor does not fail
         return false;   // GCOVR_EXCL_LINE
     }
-    return SizeOfRegularFile(status, size, error);
+    return VersionOfRegularFile(status, version, error);
 }
 
-bool ReadableFileSize(const char *path, int64_t *size, int *error) {
+bool ReadableFileVersion(const char *path, FileVersion *version, int *error) {
     struct stat status;
     if (stat(path, &status) != 0) {
         *error = errno;
         return false;
     }
-    if (!SizeOfRegularFile(status, size, error))
+    if (!VersionOfRegularFile(status, version, error))
         return false;
     if (access(path, R_OK) != 0) {
         *error = errno;
@@ -152,6 +155,20 @@ int64_t CopyFileData(FileHandle, int64_t, FileHandle, size_t) {
 bool NameStands(const char *name) {
     struct stat status;
     return lstat(name, &status) == 0;
+}
+
+bool FolderTakesName(const char *folder, const char *name, int *error) {
+    struct stat status;
+    if (stat(folder, &status) != 0) {
+        *error = errno;
+        return false;
+    }
+    long longest = pathconf(folder, _PC_NAME_MAX);
+    *error = !S_ISDIR(status.st_mode)                                     ? ENOTDIR
+             : name[0] == '\0'                                            ? EISDIR
+             : longest > 0 && strlen(name) > static_cast<size_t>(longest) ? ENAMETOOLONG
+                                                                          : 0;
+    return *error == 0;
 }
 
 // O_EXCL fails on anything that stands under the name, a dangling link included;

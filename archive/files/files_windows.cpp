@@ -4,6 +4,7 @@
 #include "archive/files/files.h"
 
 #include <cstdio>
+#include <cstring>
 #include <windows.h>
 
 bool UsesWindowsFileNames() {
@@ -29,28 +30,34 @@ bool OpenFileToRead(const char *path, FileHandle *file, int *error) {
     return handle != INVALID_HANDLE_VALUE;
 }
 
+static int64_t Ticks(const LARGE_INTEGER &time) {
+    return time.QuadPart;
+}
+
 // Only a disk file can be read by position: a pipe or a device would ignore the offset. (A
 // folder cannot be opened for reading at all.)
-bool RegularFileSize(FileHandle file, int64_t *size, int *error) {
+bool RegularFileVersion(FileHandle file, FileVersion *version, int *error) {
     if (GetFileType(AsHandle(file)) != FILE_TYPE_DISK) {
         *error = kErrorNotRegularFile;
         return false;
     }
     LARGE_INTEGER bytes;
-    if (!GetFileSizeEx(AsHandle(file), &bytes)) {
+    FILE_BASIC_INFO times;
+    if (!GetFileSizeEx(AsHandle(file), &bytes) ||
+        !GetFileInformationByHandleEx(AsHandle(file), FileBasicInfo, &times, sizeof times)) {
         *error = static_cast<int>(GetLastError());
         return false;
     }
-    *size = bytes.QuadPart;
+    *version = FileVersion{bytes.QuadPart, Ticks(times.LastWriteTime), Ticks(times.ChangeTime)};
     return true;
 }
 
 // Only an open tells whether a file may be read.
-bool ReadableFileSize(const char *path, int64_t *size, int *error) {
+bool ReadableFileVersion(const char *path, FileVersion *version, int *error) {
     FileHandle file;
     if (!OpenFileToRead(path, &file, error))
         return false;
-    bool regular = RegularFileSize(file, size, error);
+    bool regular = RegularFileVersion(file, version, error);
     int closing = 0;
     CloseFile(file, &closing);
     return regular;
@@ -81,6 +88,20 @@ int64_t ReadFileAt(FileHandle file, void *buffer, size_t length, int64_t positio
 
 bool NameStands(const char *name) {
     return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A name's component holds 255 characters at most (MAX_PATH's).
+bool FolderTakesName(const char *folder, const char *name, int *error) {
+    DWORD attributes = GetFileAttributesA(folder);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        *error = static_cast<int>(GetLastError());
+        return false;
+    }
+    *error = !(attributes & FILE_ATTRIBUTE_DIRECTORY) ? ERROR_DIRECTORY
+             : name[0] == '\0'                        ? ERROR_INVALID_NAME
+             : strlen(name) > 255                     ? ERROR_FILENAME_EXCED_RANGE
+                                                      : 0;
+    return *error == 0;
 }
 
 // Shared for deletion only, so that an interrupted run can remove the file while it is still

@@ -191,8 +191,8 @@ ArchiveResult ListArchive(const char *path) {
         return kArchiveNotRead;
     }
     Directory directory = {};
-    int64_t size = 0;
-    bool read = RegularFileSize(archive.file, &size, &error);
+    FileVersion version;
+    bool read = RegularFileVersion(archive.file, &version, &error);
     if (!read)
         ReportCannotRead(path, error);
     read = read && ReadDirectory(archive, &directory);

@@ -222,19 +222,38 @@ void ReportNoFiles(const char *archivePath) {
     ReportProblem("no file given to put in \"%s\": %s", ShowPath(archivePath).text, kWriterUsage);
 }
 
+void ReportEmptyArchivePath() {
+    ReportProblem("the archive's path is empty: %s", kWriterUsage);
+}
+
 void ReportTooManyFiles(size_t count) {
     ReportProblem("%lu files given: an archive holds 65535 at most",
                   static_cast<unsigned long>(count));
 }
 
+// The archive's name comes first: a file given first by mistake is named as the archive.
 void ReportArchiveStands(const char *archivePath) {
-    ReportProblem("\"%s\" already exists: nothing is replaced, and no archive is made",
+    ReportProblem("\"%s\" already exists: nothing is replaced, and no archive is made (the "
+                  "archive comes first: %s)",
+                  ShowPath(archivePath).text, kWriterUsage);
+}
+
+void ReportArchiveAppeared(const char *archivePath) {
+    ReportProblem("\"%s\" appeared while the archive was written: nothing is replaced, and no "
+                  "archive is made",
                   ShowPath(archivePath).text);
 }
 
-void ReportNameTooLong(const char *path, const char *name) {
-    ReportProblem("\"%s\": the name \"%s\" is longer than 15 bytes", ShowPath(path).text,
-                  ShowPath(name).text);
+void ReportArchivePathRefused(const char *archivePath, int error) {
+    ReportProblem("cannot make the archive \"%s\": %s", ShowPath(archivePath).text,
+                  DescribeError(error));
+}
+
+void ReportNameTooLong(const char *path, const char *name, size_t limit) {
+    ReportProblem("\"%s\": its name has %lu bytes, and an entry's name holds at most %lu: copy "
+                  "or rename the file to a shorter name",
+                  ShowPath(path).text, static_cast<unsigned long>(strlen(name)),
+                  static_cast<unsigned long>(limit));
 }
 
 void ReportNameNotTaken(const char *path, const char *name, NameRefusal refusal) {
@@ -248,13 +267,20 @@ void ReportSameName(const char *path, const char *otherPath) {
                   ShowPath(path).text, ShowPath(otherPath).text);
 }
 
+// INT64_MAX stands for a sum too large to count.
 void ReportArchiveTooLarge(int64_t bytes) {
-    ReportProblem("the archive would take %lld bytes: an archive holds 2147483647 at most",
-                  static_cast<long long>(bytes));
+    ReportProblem("the archive would take %lld bytes%s: an archive holds 2147483647 at most",
+                  static_cast<long long>(bytes), bytes == INT64_MAX ? " or more" : "");
 }
 
 void ReportFileChanged(const char *path) {
-    ReportProblem("\"%s\" changed size while it was read: no archive is made", ShowPath(path).text);
+    ReportProblem("\"%s\" changed while it was read: no archive is made", ShowPath(path).text);
+}
+
+void ReportSizeUnknown(const char *path) {
+    ReportProblem("\"%s\": its size is not known until it is read (the system makes it as it is "
+                  "read, as in /proc or /sys): no archive is made",
+                  ShowPath(path).text);
 }
 
 void ReportFileUnread(const char *path, int error) {

@@ -50,13 +50,17 @@ void ReportEntry(unsigned number, const char *name, const DirectoryEntry &entry,
 
 void ReportWriterUsage();
 void ReportNoFiles(const char *archivePath);
+void ReportEmptyArchivePath();
 void ReportTooManyFiles(size_t count);
 void ReportArchiveStands(const char *archivePath);
-void ReportNameTooLong(const char *path, const char *name);
+void ReportArchiveAppeared(const char *archivePath);
+void ReportArchivePathRefused(const char *archivePath, int error);
+void ReportNameTooLong(const char *path, const char *name, size_t limit);
 void ReportNameNotTaken(const char *path, const char *name, NameRefusal refusal);
 void ReportSameName(const char *path, const char *otherPath);
 void ReportArchiveTooLarge(int64_t bytes);
 void ReportFileChanged(const char *path);
+void ReportSizeUnknown(const char *path);
 void ReportFileUnread(const char *path, int error);
 void ReportArchiveNotWritten(const char *archivePath, int error);
 void ReportTemporaryFileLeft(const char *path);

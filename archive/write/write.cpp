@@ -30,11 +30,13 @@ enum : size_t { kCopyBytes = 256, kSmallFileBytes = 64 };
 enum : size_t { kCopyBytes = sizeof buffer, kSmallFileBytes = 64 << 10 };
 #endif
 
-// What the archive is made of: per file its path and entry name, and its entry.
+// What the archive is made of: per file its path, entry name, the version measured, and its
+// entry.
 struct Plan {
     const char *archivePath;
     const char *const *paths;
     const char **names;
+    FileVersion *versions;
     DirectoryEntry *entries;
     size_t count;
 };
@@ -42,7 +44,7 @@ struct Plan {
 int64_t PlaceEntryData(DirectoryEntry *entries, size_t count) {
     int64_t position = static_cast<int64_t>(kEntryCountBytes + kDirectoryEntryBytes * count);
     for (size_t i = 0; i < count; ++i) {
-        entries[i].offset = position <= INT32_MAX ? static_cast<int32_t>(position) : INT32_MAX;
+        entries[i].offset = static_cast<int32_t>(position);
         position += entries[i].size;
     }
     return position;
@@ -58,10 +60,11 @@ static const char *LastComponent(const char *path) {
     return name;
 }
 
-// A name the reader takes, on Linux and on Windows alike.
+// A name the reader takes, on Linux and on Windows alike. Readers rely on the NUL that ends
+// every name inside its record, so a name has one byte less than the record.
 static bool JudgeName(const char *path, const char *name) {
-    if (strlen(name) > kNameRecordBytes) {
-        ReportNameTooLong(path, name);
+    if (strlen(name) >= kNameRecordBytes) {
+        ReportNameTooLong(path, name, kNameRecordBytes - 1);
         return false;
     }
     NameRefusal refusal = JudgeEntryName(name, true);
@@ -70,17 +73,33 @@ static bool JudgeName(const char *path, const char *name) {
     return refusal == kNameSafe;
 }
 
-static bool MeasureFile(const char *path, int64_t *size) {
+static bool MeasureFile(const char *path, FileVersion *version) {
     int error = 0;
-    if (ReadableFileSize(path, size, &error))
+    if (ReadableFileVersion(path, version, &error))
         return true;
     ReportCannotRead(path, error);
     return false;
 }
 
+// The archive's name must be one its folder can take, and its temporary name must fit the room
+// for it (some 30 bytes after the folder).
+static bool JudgeArchivePath(const char *archivePath) {
+    const char *name = LastComponent(archivePath);
+    size_t folder = static_cast<size_t>(name - archivePath);
+    char folderPath[kPathBytes];
+    int error = kErrorNameTooLong;
+    if (folder + 40 <= kPathBytes) {
+        snprintf(folderPath, sizeof folderPath, "%.*s", static_cast<int>(folder), archivePath);
+        if (FolderTakesName(folder == 0 ? "." : folderPath, name, &error))
+            return true;
+    }
+    ReportArchivePathRefused(archivePath, error);
+    return false;
+}
+
 // Two entries of one name, on Linux or on Windows, would unpack as the later alone. A table of
-// twice as many slots as names finds them in one pass; false, after its report, when there is none
-// or no memory.
+// twice as many slots as names finds them in one pass; false, after a report for each, when
+// there are any, or no memory.
 static bool NamesDiffer(const Plan &plan) {
     size_t slots = 64;
     while (slots < 2 * plan.count)
@@ -91,21 +110,36 @@ static bool NamesDiffer(const Plan &plan) {
         return false;                               // GCOVR_EXCL_LINE
     }
     bool differ = true;
-    for (size_t i = 0; i < plan.count && differ; ++i) {
+    for (size_t i = 0; i < plan.count; ++i) {
         size_t slot = HashOfName(plan.names[i]) & (slots - 1);
         while (table[slot] != 0 && !NamesClash(plan.names[table[slot] - 1], plan.names[i]))
             slot = (slot + 1) & (slots - 1);
-        differ = table[slot] == 0;
-        if (differ)
+        if (table[slot] == 0) {
             table[slot] = i + 1;
-        else
+        } else {
             ReportSameName(plan.paths[table[slot] - 1], plan.paths[i]);
+            differ = false;
+        }
     }
     free(table);
     return differ;
 }
 
-// Every reason to refuse, each found before anything is written.
+// The archive's size, by the layout that PlaceEntryData follows; INT64_MAX for one too large
+// to count.
+static int64_t ArchiveBytes(const Plan &plan) {
+    int64_t bytes = static_cast<int64_t>(kEntryCountBytes +
+                                         (kDirectoryEntryBytes + kNameRecordBytes) * plan.count);
+    for (size_t i = 0; i < plan.count; ++i) {
+        if (plan.versions[i].size > INT64_MAX - bytes)
+            return INT64_MAX;
+        bytes += plan.versions[i].size;
+    }
+    return bytes;
+}
+
+// Every reason to refuse, each found, and reported, before anything is written: every file is
+// judged, so that one run names all that must be mended.
 static bool PlanArchive(Plan *plan) {
     if (plan->count == 0) {
         ReportNoFiles(plan->archivePath);
@@ -115,28 +149,32 @@ static bool PlanArchive(Plan *plan) {
         ReportTooManyFiles(plan->count);
         return false;
     }
+    if (plan->archivePath[0] == '\0') {
+        ReportEmptyArchivePath();
+        return false;
+    }
     if (NameStands(plan->archivePath)) {
         ReportArchiveStands(plan->archivePath);
         return false;
     }
+    bool fit = JudgeArchivePath(plan->archivePath);
     for (size_t i = 0; i < plan->count; ++i) {
-        int64_t size = 0;
         plan->names[i] = LastComponent(plan->paths[i]);
-        if (!JudgeName(plan->paths[i], plan->names[i]) || !MeasureFile(plan->paths[i], &size))
-            return false;
-        // A file past the largest archive makes it too large anyway: held at that, no sum
-        // of sizes can overflow.
-        plan->entries[i] = DirectoryEntry{
-            0, 0, static_cast<int32_t>(size < kLargestArchiveBytes ? size : kLargestArchiveBytes)};
+        // A file whose name is refused is not measured: on Windows "CON" is the console.
+        bool named = JudgeName(plan->paths[i], plan->names[i]);
+        fit = named && MeasureFile(plan->paths[i], &plan->versions[i]) && fit;
     }
-    if (!NamesDiffer(*plan))
+    bool differ = NamesDiffer(*plan);
+    if (!fit || !differ)
         return false;
-    int64_t archiveBytes = PlaceEntryData(plan->entries, plan->count) +
-                           static_cast<int64_t>(kNameRecordBytes * plan->count);
+    int64_t archiveBytes = ArchiveBytes(*plan);
     if (archiveBytes > kLargestArchiveBytes) {
         ReportArchiveTooLarge(archiveBytes);
         return false;
     }
+    for (size_t i = 0; i < plan->count; ++i)
+        plan->entries[i] = DirectoryEntry{0, 0, static_cast<int32_t>(plan->versions[i].size)};
+    PlaceEntryData(plan->entries, plan->count);
     return true;
 }
 
@@ -173,13 +211,9 @@ static bool CreateUnderTemporaryName(const char *archivePath, int folder, Output
     }
 }
 
-// The temporary name takes the folder and some 30 bytes more.
+// The plan made sure the temporary name fits.
 static bool CreateOutput(const char *archivePath, Output *output, int *error) {
     size_t folder = FolderLength(archivePath);
-    if (folder + 40 > kPathBytes) {
-        *error = kErrorNameTooLong;
-        return false;
-    }
     char folderPath[kPathBytes];
     snprintf(folderPath, sizeof folderPath, "%.*s", static_cast<int>(folder), archivePath);
     output->unnamed = CreateUnnamedFile(folder == 0 ? "." : folderPath, &output->file);
@@ -216,57 +250,72 @@ static bool WriteNameTable(const Plan &plan, FileHandle file, int *error) {
     return WriteFileData(file, buffer, kNameRecordBytes * plan.count, &written, error);
 }
 
-// A small file is read whole into the buffer, with one byte more: a file that no longer holds
-// exactly what it measured reads fewer bytes, or more.
+// A small file is read whole into the buffer, with one byte more: a file whose size is not
+// what the system said reads fewer bytes, or more.
 static Copied GatherSmallFile(FileHandle file, int64_t size, Gathered *gathered) {
     int error = 0;
-    if (gathered->bytes + static_cast<size_t>(size) + 1 > kCopyBytes &&
-        !WriteGathered(gathered, &error))
+    size_t wanted = static_cast<size_t>(size) + 1;
+    if (gathered->bytes + wanted > kCopyBytes && !WriteGathered(gathered, &error))
         return Copied{kWriteFailed, error, 0};
-    int64_t got =
-        ReadFileAt(file, buffer + gathered->bytes, static_cast<size_t>(size) + 1, 0, &error);
+    int64_t got = ReadFileAt(file, buffer + gathered->bytes, wanted, 0, &error);
     if (got < 0)
         return Copied{kReadFailed, error, 0};
     gathered->bytes += static_cast<size_t>(got);
     return Copied{got == size ? kCopied : kSourceEnded, 0, got};
 }
 
-// A large file goes by the system where it can, its size checked before and after.
+// A large file goes by the system where it can.
 static Copied CopyLargeFile(FileHandle file, int64_t size, Gathered *gathered) {
     int error = 0;
     if (!WriteGathered(gathered, &error))
         return Copied{kWriteFailed, error, 0};
-    int64_t now = -1;
-    Copied copied = {kSourceEnded, 0, 0};
-    if (RegularFileSize(file, &now, &error) && now == size)
-        copied = CopyBetweenFiles(file, 0, size, gathered->output, buffer, kCopyBytes);
-    if (copied.result == kCopied && (!RegularFileSize(file, &now, &error) || now != size))
-        copied.result = kSourceEnded;
+    return CopyBetweenFiles(file, 0, size, gathered->output, buffer, kCopyBytes);
+}
+
+static bool SameVersion(const FileVersion &a, const FileVersion &b) {
+    return a.size == b.size && a.modified == b.modified && a.changed == b.changed;
+}
+
+// Copies the open file when it is still the version measured, and checks that it stayed so.
+static Copied CopyVersion(FileHandle file, const FileVersion &measured, Gathered *gathered,
+                          bool *same) {
+    FileVersion now;
+    int error = 0;
+    if (!RegularFileVersion(file, &now, &error))
+        return Copied{kReadFailed, error, 0};
+    *same = SameVersion(now, measured);
+    if (!*same)
+        return Copied{kSourceEnded, 0, 0};
+    Copied copied = static_cast<size_t>(measured.size) < kSmallFileBytes
+                        ? GatherSmallFile(file, measured.size, gathered)
+                        : CopyLargeFile(file, measured.size, gathered);
+    *same = RegularFileVersion(file, &now, &error) && SameVersion(now, measured);
     return copied;
 }
 
-// One file's data, which must be what it measured: a file that changes while it is read would
-// make an entry that holds no version of it.
+// One file's data, which must be the version measured: a file that changes while it is read
+// would make an entry that holds no version of it. A file that reads other than its size says,
+// but keeps its version, is one the system makes as it is read (as in /proc or /sys).
 static bool CopyFile(const Plan &plan, size_t index, Gathered *gathered) {
     const char *path = plan.paths[index];
-    int64_t size = plan.entries[index].size;
     FileHandle file;
     int error = 0;
     if (!OpenFileToRead(path, &file, &error)) {
         ReportFileUnread(path, error);
         return false;
     }
-    Copied copied = static_cast<size_t>(size) < kSmallFileBytes
-                        ? GatherSmallFile(file, size, gathered)
-                        : CopyLargeFile(file, size, gathered);
+    bool same = false;
+    Copied copied = CopyVersion(file, plan.versions[index], gathered, &same);
     CloseFile(file, &error);
-    if (copied.result == kSourceEnded)
-        ReportFileChanged(path);
-    else if (copied.result == kReadFailed)
+    if (copied.result == kReadFailed)
         ReportFileUnread(path, copied.error);
     else if (copied.result == kWriteFailed)
         ReportArchiveNotWritten(plan.archivePath, copied.error);
-    return copied.result == kCopied;
+    else if (!same)
+        ReportFileChanged(path);
+    else if (copied.result == kSourceEnded)
+        ReportSizeUnknown(path);
+    return copied.result == kCopied && same;
 }
 
 static WriteResult WriteContents(const Plan &plan, FileHandle file) {
@@ -285,11 +334,10 @@ static WriteResult WriteContents(const Plan &plan, FileHandle file) {
 
 // A name that stands now appeared while the archive was written: it is not replaced.
 static WriteResult NotNamed(const char *archivePath, int error) {
-    if (IsAlreadyExistsError(error)) {
-        ReportArchiveStands(archivePath);
-        return kArchiveRefused;
-    }
-    ReportArchiveNotWritten(archivePath, error);
+    if (IsAlreadyExistsError(error))
+        ReportArchiveAppeared(archivePath);
+    else
+        ReportArchiveNotWritten(archivePath, error);
     return kArchiveNotMade;
 }
 
@@ -332,16 +380,18 @@ static WriteResult WritePlannedArchive(const Plan &plan) {
 }
 
 WriteResult WriteArchive(const char *archivePath, const char *const *paths, size_t count) {
-    Plan plan = {archivePath, paths, nullptr, nullptr, count};
+    Plan plan = {archivePath, paths, nullptr, nullptr, nullptr, count};
     size_t room = count <= kLargestEntryCount ? count : 0;
     plan.names = static_cast<const char **>(calloc(room + 1, sizeof(const char *)));
+    plan.versions = static_cast<FileVersion *>(calloc(room + 1, sizeof(FileVersion)));
     plan.entries = static_cast<DirectoryEntry *>(calloc(room + 1, sizeof(DirectoryEntry)));
     WriteResult result = kArchiveRefused;
-    if (plan.names == nullptr || plan.entries == nullptr)
+    if (plan.names == nullptr || plan.versions == nullptr || plan.entries == nullptr)
         ReportOutOfMemory("for the list of files"); // GCOVR_EXCL_LINE: only when calloc fails
     else if (PlanArchive(&plan))
         result = WritePlannedArchive(plan);
     free(plan.names);
+    free(plan.versions);
     free(plan.entries);
     return result;
 }

@@ -20,5 +20,5 @@ enum WriteResult {
 WriteResult WriteArchive(const char *archivePath, const char *const *paths, size_t count);
 
 // Places the data of `count` entries, whose sizes are set, one after another right after the
-// entry table; returns where the name table begins.
+// entry table; returns where the name table begins. The caller has made sure the archive fits.
 int64_t PlaceEntryData(DirectoryEntry *entries, size_t count);
