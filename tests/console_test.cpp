@@ -73,7 +73,7 @@ struct OnTerminal {
     const char *typedAhead = "";   // typed before the program starts
     const char *keys = "";         // typed once the pause waits for a key in raw mode,
     int signal = 0;                // or a signal sent then
-    bool stopAndContinue = false;  // first stopped (Ctrl-Z, SIGTSTP) and continued (fg, SIGCONT),
+    int stopsAndContinues = 0;     // first stopped (Ctrl-Z, SIGTSTP) and continued (fg, SIGCONT),
     bool stopped = false;          // or stopped by SIGSTOP, the settings put back as a shell does
     bool background = false;       // the program in a background process group
     bool interruptIgnored = false; // started with SIGINT ignored
@@ -101,7 +101,7 @@ static void ChildOnTerminal(const std::string &side, const std::string &cwd, int
     dup2(own, 2);
     if (how.interruptIgnored)
         signal(SIGINT, SIG_IGN);
-    bool stops = how.stopAndContinue || how.stopped, job = how.background || stops;
+    bool stops = how.stopsAndContinues > 0 || how.stopped, job = how.background || stops;
     pid_t program = job ? fork() : 0;
     if (program == 0) {
         if (job)
@@ -166,17 +166,19 @@ static TerminalRun RunOnTerminal(const std::vector<std::string> &command, const 
     auto raw = [&] { return tcgetattr(held, &run.during) == 0 && !(run.during.c_lflag & ICANON); };
     if (*how.keys != '\0' || how.signal != 0) {
         EXPECT_TRUE(Await(terminal, 10, raw)) << "the pause never put the terminal in raw mode";
-        if (how.stopAndContinue || how.stopped) {
+        for (int stop = 0; stop < how.stopsAndContinues + (how.stopped ? 1 : 0); ++stop) {
             pid_t job = tcgetpgrp(terminal);
             termios found = run.during;
             found.c_lflag |= ICANON | ECHO;
             kill(-job, how.stopped ? SIGSTOP : SIGTSTP);
             if (how.stopped)
                 tcsetattr(held, TCSANOW, &found);
-            EXPECT_TRUE(Await(terminal, 10, [&] {
-                return tcgetattr(held, &run.after) == 0 && (run.after.c_lflag & ICANON) &&
-                       (run.after.c_lflag & ECHO);
-            })) << "the terminal's settings not put back for the stop";
+            EXPECT_TRUE(Await(terminal, 10,
+                              [&] {
+                                  return tcgetattr(held, &run.after) == 0 &&
+                                         (run.after.c_lflag & ICANON) && (run.after.c_lflag & ECHO);
+                              }))
+                << "the terminal's settings not put back for stop " << stop + 1;
             kill(-job, SIGCONT);
             EXPECT_TRUE(Await(terminal, 10, raw)) << "raw mode not taken up again";
         }
@@ -218,14 +220,16 @@ TEST_F(ProgramTest, ThePauseWaitsOnlyForAPersonAtTheTerminal) {
         OnTerminal how;
         int endedBy;               // the signal, or 0 for exit status 0
         const char *leftOver = ""; // what the terminal holds afterwards
+        bool noArchive = false;    // run with no argument: the usage line, no file guarded first
     } rows[] = {
         {"a key typed; what follows it stays", {}, 0, "ls\n"},
         {"a key typed ahead, before the prompt", {}, 0},
         {"Ctrl-C typed", {}, SIGINT},
         {"Ctrl-C typed, ignored by the caller", {}, 0},
+        {"Ctrl-C typed after the usage line", {}, SIGINT, "", true},
         {"SIGTERM", {}, SIGTERM},
         {"SIGHUP", {}, SIGHUP},
-        {"Ctrl-Z and fg, then a key", {}, 0},
+        {"Ctrl-Z and fg twice, then a key", {}, 0},
         {"stopped, the shell's settings put back, continued, then a key", {}, 0},
         {"standard output a file: no wait", {}, 0},
         {"standard input a pipe: nothing read, no wait", {}, 0},
@@ -236,17 +240,21 @@ TEST_F(ProgramTest, ThePauseWaitsOnlyForAPersonAtTheTerminal) {
     rows[2].how.keys = "\x03";
     rows[3].how.keys = "\x03x";
     rows[3].how.interruptIgnored = true;
-    rows[4].how.signal = SIGTERM;
-    rows[5].how.signal = SIGHUP;
-    rows[6].how.keys = "x";
-    rows[6].how.stopAndContinue = true;
+    rows[4].how.keys = "\x03";
+    rows[5].how.signal = SIGTERM;
+    rows[6].how.signal = SIGHUP;
     rows[7].how.keys = "x";
-    rows[7].how.stopped = true;
-    rows[8].how.outputToFile = true;
-    rows[9].how.pipedInput = "first line of a list\nsecond\n";
-    rows[10].how.background = true;
+    rows[7].how.stopsAndContinues = 2;
+    rows[8].how.keys = "x";
+    rows[8].how.stopped = true;
+    rows[9].how.outputToFile = true;
+    rows[10].how.pipedInput = "first line of a list\nsecond\n";
+    rows[11].how.background = true;
     for (const Row &row : rows) {
-        TerminalRun run = RunOnTerminal(ProgramCommand({"../in/archive.vorn"}), work_, row.how);
+        std::vector<std::string> args;
+        if (!row.noArchive)
+            args.push_back("../in/archive.vorn");
+        TerminalRun run = RunOnTerminal(ProgramCommand(args), work_, row.how);
         if (*row.how.keys != '\0') {
             EXPECT_FALSE(run.during.c_lflag & ECHO) << row.what << ": echo on while waiting";
         }

@@ -129,6 +129,9 @@ static void PrepareChild(const RunOptions &options) {
                         static_cast<rlim_t>(options.fileSizeBytes)};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
+    // A run ended by SIGQUIT or SIGXCPU would leave a core file among the entries.
+    rlimit noCore = {0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
 }
 
 // Standard input: /dev/null, or a pipe already holding all of its bytes (a pipe's buffer

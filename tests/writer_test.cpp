@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -313,6 +314,27 @@ TEST_F(WriterTest, AFileThatChangesWhileReadMakesNoArchive) {
         EXPECT_EQ(result.status, 1) << row.what;
         ExpectNoArchiveLeft(row.what);
         remove(In("f").c_str());
+    }
+}
+
+// A run ended by any signal whose default action ends it, while a large file is copied into
+// the archive, leaves no archive and no temporary file, with an unnamed file or a named one,
+// and ends by that signal.
+TEST_F(WriterTest, ARunEndedFromOutsideLeavesNoArchive) {
+    if (!PreloadReachesProgram() || TestingWindowsProgram())
+        GTEST_SKIP() << "the signal is raised by a library preloaded into the Linux program";
+    std::vector<std::string> args =
+        MakeFiles(root_.path + "/in", {{"a", "1"}, {"big", std::string(300 << 10, 'b')}}, {});
+    for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM,
+                       SIGPROF, SIGXCPU, SIGPOLL, SIGRTMIN}) {
+        for (const char *named : {"VORN_NO_TMPFILE=0", "VORN_NO_TMPFILE=1"}) {
+            RunOptions options;
+            options.environment = {"LD_PRELOAD=" + FailCallsLibrary(),
+                                   "VORN_RAISE=" + std::to_string(signal), named};
+            std::string what = std::string(strsignal(signal)) + ", " + named;
+            EXPECT_EQ(Write(args, options).signal, signal) << what;
+            ExpectNoArchiveLeft(what);
+        }
     }
 }
 
