@@ -234,6 +234,12 @@ TEST_F(ProgramTest, ThePauseWaitsOnlyForAPersonAtTheTerminal) {
         {"standard output a file: no wait", {}, 0},
         {"standard input a pipe: nothing read, no wait", {}, 0},
         {"a background job: no wait", {}, 0},
+        // A key is all that the terminal sends for one press; a line typed after it stays.
+        {"the Up arrow (CSI)", {}, 0, "\n"},
+        {"F5, then a command line", {}, 0, "ls -l\n"},
+        {"Home in its SS3 form", {}, 0, "\n"},
+        {"\xC3\xA9 in UTF-8", {}, 0, "\n"},
+        {"Escape alone, once nothing follows", {}, 0},
     };
     rows[0].how.keys = "kls\n";
     rows[1].how.typedAhead = "k";
@@ -250,6 +256,11 @@ TEST_F(ProgramTest, ThePauseWaitsOnlyForAPersonAtTheTerminal) {
     rows[9].how.outputToFile = true;
     rows[10].how.pipedInput = "first line of a list\nsecond\n";
     rows[11].how.background = true;
+    rows[12].how.keys = "\x1B[A\n";
+    rows[13].how.keys = "\x1B[15~ls -l\n";
+    rows[14].how.keys = "\x1BOH\n";
+    rows[15].how.keys = "\xC3\xA9\n";
+    rows[16].how.keys = "\x1B";
     for (const Row &row : rows) {
         std::vector<std::string> args;
         if (!row.noArchive)
