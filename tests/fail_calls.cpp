@@ -14,7 +14,8 @@
 //   VORN_NO_RENAME_NOREPLACE=1  renameat2 fails with EINVAL, as on a file system without it
 //   VORN_GROW=NAME         the first read of a file called NAME adds a byte to it first,
 //   VORN_REWRITE=NAME      or rewrites its first byte in place, a clock tick after its last change
-//   VORN_SWAP=NAME         just before a file called NAME is opened, a FIFO takes its place
+//   VORN_SWAP=NAME         just before a file called NAME is opened, a FIFO takes its place,
+//   VORN_TOUCH=NAME        or its times move a second on, as a rewrite's would
 //   VORN_UNREADABLE=NAME   access() says a file called NAME may not be read
 //   VORN_TAKE=NAME         just before a link or rename to a name NAME, a file "taken" appears
 //                          there, as another program may make one
@@ -53,7 +54,7 @@ bool noTmpfile = false, noKernelCopy = false, noLinkByDescriptor = false, noProc
 int refuseMknod = 0, raiseSignal = 0;
 const char *raiseAt = "", *raiseIn = nullptr, *vmPeakLog = nullptr;
 bool raiseWait = false, noRenameNoReplace = false;
-const char *growName = nullptr, *rewriteName = nullptr, *swapName = nullptr,
+const char *growName = nullptr, *rewriteName = nullptr, *swapName = nullptr, *touchName = nullptr,
            *unreadableName = nullptr, *takeName = nullptr;
 
 // Descriptors of the coverage build's files, whose calls are not the program's.
@@ -94,6 +95,7 @@ __attribute__((constructor)) void ReadSettings() {
     growName = getenv("VORN_GROW");
     rewriteName = getenv("VORN_REWRITE");
     swapName = getenv("VORN_SWAP");
+    touchName = getenv("VORN_TOUCH");
     unreadableName = getenv("VORN_UNREADABLE");
     takeName = getenv("VORN_TAKE");
     vmPeakLog = getenv("VORN_VMPEAK_LOG");
@@ -194,11 +196,19 @@ bool HasName(const char *path, const char *name) {
     return name != nullptr && strcmp(BaseName(path), name) == 0;
 }
 
-void SwapForFifo(const char *path) {
-    static bool swapped = false;
-    if (swapped || !HasName(path, swapName))
+// The file at `path` changes just before it is opened.
+void ChangeBeforeOpen(const char *path) {
+    static bool changed = false;
+    if (changed || !(HasName(path, swapName) || HasName(path, touchName)))
         return;
-    swapped = true;
+    changed = true;
+    struct stat status;
+    if (HasName(path, touchName) && stat(path, &status) == 0) {
+        timespec times[2] = {status.st_atim, status.st_mtim};
+        times[1].tv_sec += 1;
+        utimensat(AT_FDCWD, path, times, 0);
+        return;
+    }
     Next<int (*)(const char *)>("unlink")(path);
     mkfifo(path, 0644);
 }
@@ -227,7 +237,7 @@ int open(const char *path, int flags, ...) {
         errno = EOPNOTSUPP;
         return -1;
     }
-    SwapForFifo(path);
+    ChangeBeforeOpen(path);
     bool coverage = IsCoverageFile(path);
     if (!coverage && Fails(unnamed ? "open-unnamed" : "open"))
         return -1;

@@ -212,6 +212,11 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
          {"../out.vorn", "../in/s1", "../in/s2"},
          "the archive would take 2684354616 bytes: an archive holds 2147483647 at most\n",
          true},
+        {"sparse files whose sizes overflow a 64-bit sum",
+         {"../out.vorn", "../in/s6", "../in/s7"},
+         "the archive would take 9223372036854775807 bytes or more: an archive holds 2147483647 "
+         "at most\n",
+         true},
         {"a sparse file of 5 TiB: the true sum",
          {"../out.vorn", "../in/a", "../in/s5"},
          "the archive would take 5497558138937 bytes: an archive holds 2147483647 at most\n",
@@ -232,8 +237,11 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
          {"VORN_FAIL_CALLS=1,2"}},
     };
     WriteFile(In("secret"), "");
-    for (const char *sparse : {"s1", "s2", "s3", "s5"})
+    for (const char *sparse : {"s1", "s2", "s3", "s5", "s6", "s7"})
         WriteFile(In(sparse), "");
+    // Files of 2^62 bytes, where the file system allows them (tmpfs does).
+    bool hugeFiles = truncate(In("s6").c_str(), INT64_C(1) << 62) == 0 &&
+                     truncate(In("s7").c_str(), INT64_C(1) << 62) == 0;
     ASSERT_EQ(truncate(In("s1").c_str(), 1536L << 20), 0);
     ASSERT_EQ(truncate(In("s2").c_str(), 1024L << 20), 0);
     ASSERT_EQ(truncate(In("s3").c_str(), 2147483647L - 2 - 2 * 27 - (1536L << 20)), 0);
@@ -245,6 +253,11 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
         if ((row.linuxOnly && LeftOutOnWindows(row.what)) ||
             (preloaded && !PreloadReachesProgram()))
             continue;
+        if (row.args.size() > 1 && row.args[1] == "../in/s6" && !hugeFiles) {
+            std::cout << "row \"" << row.what
+                      << "\" left out: the file system takes no such file\n";
+            continue;
+        }
         if (!row.archive.empty())
             WriteFile(Archive(), row.archive);
         // The preloaded library logs the calls, and denies reading "secret" (root could read it
@@ -295,6 +308,7 @@ TEST_F(WriterTest, AFileThatChangesWhileReadMakesNoArchive) {
         {"a large file that grows", "VORN_GROW=f", 100 << 10, changed},
         {"a small file rewritten, its size kept", "VORN_REWRITE=f", 2, changed},
         {"a large file rewritten, its size kept", "VORN_REWRITE=f", 100 << 10, changed},
+        {"a file rewritten before it is opened", "VORN_TOUCH=f", 2, changed},
         {"a FIFO in the file's place", "VORN_SWAP=f", 2,
          "cannot read \"../in/f\": not a regular file: no archive is made\n"},
         {"a file of /proc", "VORN_GROW=none", 0,
