@@ -30,12 +30,8 @@ static bool ReadByte(int fd, int milliseconds, unsigned char *byte) {
         int ready = poll(&input, 1, milliseconds);
         if (ready < 0 && errno == EINTR)
             continue; // a stop and continuation, or a held signal
-        if (ready <= 0)
-            return false;
-        ssize_t got = read(fd, byte, 1);
-        if (got < 0 && errno == EINTR)
-            continue;
-        return got == 1;
+        // A byte that is there is read at once: no signal can cut that read.
+        return ready > 0 && read(fd, byte, 1) == 1;
     }
 }
 

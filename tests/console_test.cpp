@@ -240,6 +240,9 @@ TEST_F(ProgramTest, ThePauseWaitsOnlyForAPersonAtTheTerminal) {
         {"Home in its SS3 form", {}, 0, "\n"},
         {"\xC3\xA9 in UTF-8", {}, 0, "\n"},
         {"Escape alone, once nothing follows", {}, 0},
+        {"\xE2\x82\xAC in UTF-8", {}, 0, "\n"},
+        {"an escape sequence that runs on is cut after 32 bytes", {}, 0, "0000\n"},
+        {"Alt and a key", {}, 0, "\n"},
     };
     rows[0].how.keys = "kls\n";
     rows[1].how.typedAhead = "k";
@@ -261,6 +264,10 @@ TEST_F(ProgramTest, ThePauseWaitsOnlyForAPersonAtTheTerminal) {
     rows[14].how.keys = "\x1BOH\n";
     rows[15].how.keys = "\xC3\xA9\n";
     rows[16].how.keys = "\x1B";
+    rows[17].how.keys = "\xE2\x82\xAC\n";
+    std::string runsOn = "\x1B[" + std::string(36, '0') + "\n";
+    rows[18].how.keys = runsOn.c_str();
+    rows[19].how.keys = "\x1Bx\n";
     for (const Row &row : rows) {
         std::vector<std::string> args;
         if (!row.noArchive)
