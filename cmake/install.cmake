@@ -2,11 +2,11 @@
 # beside them (vornreader, vornwriter), and on Linux their manual pages in share/man/man1/,
 # found under both names. CPack makes a Debian package on Linux (with what Debian's policy asks
 # of one: the manual pages and changelog compressed, a copyright file) and a zip of the exes and
-# the README as text on Windows. scripts/package runs both.
+# the Windows users' read-me (doc/README-windows.txt) on Windows. scripts/package runs both.
 if(WIN32)
   install(TARGETS VornReader VornWriter RUNTIME DESTINATION .)
-  # The README with Windows line ends, for Notepad.
-  file(READ ${PROJECT_SOURCE_DIR}/README.md readme)
+  # The Windows read-me with Windows line ends, for Notepad.
+  file(READ ${PROJECT_SOURCE_DIR}/doc/README-windows.txt readme)
   string(REPLACE "\n" "\r\n" readme "${readme}")
   file(WRITE ${PROJECT_BINARY_DIR}/README.txt "${readme}")
   install(FILES ${PROJECT_BINARY_DIR}/README.txt DESTINATION .)

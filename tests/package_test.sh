@@ -2,7 +2,7 @@
 # The packages in dist/ (scripts/package) work once installed: the Debian package unpacked
 # into a scratch root, its reader run on the bundled sample (by its lower-case name) and its
 # writer making the same archive again, their manual pages rendered under both names; the
-# Windows zip holding the shipped exes and the README.
+# Windows zip holding the shipped exes and a read-me for Windows users.
 # package_test.sh DIST SAMPLE
 set -euo pipefail
 dist=$(realpath "$1") sample=$(realpath "$2")
@@ -41,6 +41,16 @@ for exe in VornReader VornWriter; do
   "$(dirname "$0")/windows_exe_format.sh" "$scratch/zip/$exe.exe" >/dev/null \
     || fail "the zip's $exe.exe is not a PE32 console program"
 done
+
+# The zip's read-me is for Windows users: a cmd.exe example, Windows line ends, and nothing
+# that only Linux or Debian has.
+readme=$scratch/zip/README.txt
+grep -q 'VornReader C:\\path\\game.vorn' "$readme" || fail "the zip's README.txt has no cmd.exe example"
+grep -q '%ERRORLEVEL%' "$readme" || fail "the zip's README.txt does not tell the exit status"
+[ "$(grep -c $'\r$' "$readme")" -eq "$(wc -l <"$readme")" ] || fail "the zip's README.txt lacks CRLF line ends"
+if found=$(grep -n -E 'apt-get|apt |dpkg|sudo|man |scripts/|\.md\b|\.deb\b|/usr/|\$ ' "$readme"); then
+  fail "the zip's README.txt has Linux-only commands: $found"
+fi
 
 [ "$failures" -eq 0 ] && echo "package: the installed programs, their manual pages and the zip are sound"
 [ "$failures" -eq 0 ]
