@@ -21,7 +21,7 @@ TEST_F(ProgramTest, TheCommandLine) {
     };
     bool windows = TestingWindowsProgram();
     std::vector<Row> rows = {
-        {"no path", "", kUsage, "", 2, false},
+        {"no path", "", kUsage, "VornReader: no archive given\n", 2, false},
         {"a missing file", "missing.vorn", kUsage, "VornReader: cannot open \"missing.vorn\": ", 2,
          false},
         {"a folder", "../in", kUsage,

@@ -182,8 +182,10 @@ static bool ListDirectory(FileHandle file, const char *path, Directory *director
 }
 
 ArchiveResult ListArchive(const char *path) {
-    if (path == nullptr)
+    if (path == nullptr) {
+        ReportNoArchive();
         return kArchiveNotRead;
+    }
     Archive archive = {0, path};
     int error = 0;
     if (!OpenFileToRead(path, &archive.file, &error)) {

@@ -81,6 +81,10 @@ void ReportUnusedArguments(const char *path, int count, const char *first) {
                   ShowPath(first).text, count == 1 ? "" : ", ...");
 }
 
+void ReportNoArchive() {
+    ReportProblem("no archive given");
+}
+
 void ReportCannotOpen(const char *path, int error) {
     ReportProblem("cannot open \"%s\": %s", ShowPath(path).text, DescribeError(error));
 }

@@ -19,6 +19,7 @@ bool ReportLostOutput();
 
 void ReportUnusedArguments(const char *path, int count, const char *first);
 
+void ReportNoArchive();
 void ReportCannotOpen(const char *path, int error);
 void ReportCannotRead(const char *path, int error);
 // "out of memory reading the directory"
