@@ -1,5 +1,5 @@
 // libFuzzer target: the program's own listing and extraction over a folder kept in memory
-// (archive/files/files_memory.cpp), its result and every byte it leaves checked against the
+// (fuzz/files_memory.cpp), its result and every byte it leaves checked against the
 // model of the format (model.cpp), which is written apart from the program.
 //
 // An input is four bytes that set up the system, then the archive:
@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/files/files_memory.h"
+#include "files_memory.h"
 #include "archive/listing/listing.h"
 #include "archive/write/write.h"
 #include "model.h"

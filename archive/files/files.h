@@ -1,6 +1,6 @@
 // The system's own file calls that unpacking needs, one room per platform (files_posix.cpp,
-// files_windows.cpp; files_memory.cpp keeps a folder in memory for the fuzzer), so that the rest
-// of the program reads the same on every one.
+// files_windows.cpp; fuzz/files_memory.cpp keeps a folder in memory for the fuzzer), so that the
+// rest of the program reads the same on every one.
 //
 // The archive is read by position: no call moves a file position, so entries can be read in
 // any order. An entry file is only ever created, never opened when something already stands

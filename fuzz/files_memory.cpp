@@ -1,6 +1,6 @@
 // The file calls in memory, for the in-memory fuzz target: files are nodes of bytes, the
 // folder maps names to nodes, handles open nodes, and the chosen call fails with EIO.
-#include "archive/files/files_memory.h"
+#include "files_memory.h"
 
 #include <algorithm>
 #include <cerrno>
