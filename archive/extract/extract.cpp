@@ -7,17 +7,9 @@
 #include "archive/files/interrupt.h"
 
 // One buffer for every entry, so memory stays the same whatever sizes an archive declares.
-// An entry smaller than kKernelCopyBytes is written from the window: the buffer read from the
-// entry's offset on, which then serves the entries after it as well, one read for many small
-// ones. A larger entry is moved by the system where it can, else copied through the buffer in
-// blocks.
-// The in-memory fuzz target builds them smaller (VORN_SMALL_BUFFERS), so that its small
-// archives take every path through them.
-#if defined(VORN_SMALL_BUFFERS)
-enum : size_t { kBufferBytes = 256, kFirstReadBytes = 16, kKernelCopyBytes = 64 };
-#else
-enum : size_t { kBufferBytes = 1 << 20, kFirstReadBytes = 8 << 10, kKernelCopyBytes = 64 << 10 };
-#endif
+// A small entry is written from the window: the buffer read from the entry's offset on, which
+// then serves the entries after it as well, one read for many small ones. A larger entry is
+// moved by the system where it can, else copied through the buffer in blocks.
 static unsigned char buffer[kBufferBytes];
 
 ArchiveReader StartReading(FileHandle archive) {
@@ -78,21 +70,32 @@ static ExtractOutcome CopyThroughWindow(ArchiveReader *reader, FileHandle file, 
     return WriteEntryBytes(file, buffer + skip, available < wanted ? available : wanted, wanted, 0);
 }
 
+static EntryResult EntryResultOf(CopyResult result) {
+    switch (result) {
+    case kCopied:
+        return kEntryWritten;
+    case kSourceEnded:
+        return kEntryCutShort;
+    case kReadFailed:
+        return kEntryReadFailed;
+    case kWriteFailed:
+        break;
+    }
+    return kEntryWriteFailed;
+}
+
 // A large entry is copied by the system where it can, else through the buffer, which then no
 // longer holds the window.
 static ExtractOutcome CopyLargeEntry(ArchiveReader *reader, FileHandle file, int32_t offset,
                                      int32_t size) {
-    // In the order of CopyResult.
-    static const EntryResult kResults[] = {kEntryWritten, kEntryCutShort, kEntryReadFailed,
-                                           kEntryWriteFailed};
     Copied copied = CopyBetweenFiles(reader->archive, offset, size, file, buffer, sizeof buffer);
     reader->windowBytes = 0;
-    return MakeOutcome(kResults[copied.result], copied.error, copied.bytes);
+    return MakeOutcome(EntryResultOf(copied.result), copied.error, copied.bytes);
 }
 
 static ExtractOutcome CopyEntryData(ArchiveReader *reader, FileHandle file,
                                     const DirectoryEntry &entry) {
-    if (static_cast<size_t>(entry.size) < kKernelCopyBytes ||
+    if (static_cast<size_t>(entry.size) < kSmallFileBytes ||
         WindowHolds(*reader, entry.offset, entry.size))
         return CopyThroughWindow(reader, file, entry.offset, entry.size);
     return CopyLargeEntry(reader, file, entry.offset, entry.size);

@@ -9,23 +9,24 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// What the system refused during this run, so that it is not asked again; each has a plainer
-// way that the program takes instead.
+// What the system does not support, as found during this run, so that it is not asked again;
+// each has a plainer way that the program takes instead.
 static struct {
     bool splice;           // copies go through the program's buffer
     bool unnamedFiles;     // replacements are written under a temporary name from the start
     bool linkByDescriptor; // an unnamed file is named through /proc
     bool mknod;            // an empty file is opened and closed
     bool renameNoReplace;  // a new name is given by a link and an unlink
-} refused;
+    bool probed;           // the first unnamed file has told whether and how they are named
+} unsupported;
 
-// Whether unnamed files have been tried in this run: the first one tells whether and how they
-// can be named.
-static bool unnamedFilesProbed = false;
-
-// The answers of a system, or a file system, that does not do what was asked at all.
+// The answers of a system, or a file system, that does not do what was asked at all: a call or
+// flag it does not know (ENOSYS, EINVAL, and EISDIR from a kernel that takes O_TMPFILE for
+// O_DIRECTORY), one it does not do here (EOPNOTSUPP), or one it refuses whatever the file
+// (EPERM, from a seccomp sandbox or a FUSE file system).
 static bool IsUnsupported(int error) {
-    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == ENOTSUP;
+    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == ENOTSUP ||
+           error == EPERM || error == EISDIR;
 }
 
 bool UsesWindowsFileNames() {
@@ -124,13 +125,13 @@ static void DiscardPipe() {
 }
 
 int64_t CopyFileData(FileHandle archive, int64_t position, FileHandle file, size_t length) {
-    if (refused.splice || !OpenPipe())
+    if (unsupported.splice || !OpenPipe())
         return -1;
     off64_t from = position;
     ssize_t taken = splice(static_cast<int>(archive), &from, pipeEnds[1], nullptr,
                            length < (1u << 20) ? length : (1u << 20), 0);
     if (taken < 0) {
-        refused.splice = IsUnsupported(errno);
+        unsupported.splice = IsUnsupported(errno);
         return -1;
     }
     ssize_t given = 0;
@@ -138,7 +139,7 @@ int64_t CopyFileData(FileHandle archive, int64_t position, FileHandle file, size
         ssize_t put = splice(pipeEnds[0], nullptr, static_cast<int>(file), nullptr,
                              static_cast<size_t>(taken - given), 0);
         if (put <= 0) {
-            refused.splice = put < 0 && IsUnsupported(errno);
+            unsupported.splice = put < 0 && IsUnsupported(errno);
             DiscardPipe();
             return given > 0 ? given : -1;
         }
@@ -188,14 +189,13 @@ bool CreateNewFile(const char *name, FileHandle *file, int *error) {
 // a close that fails takes the file away again, so that no name is left that the entry did
 // not fill.
 bool CreateEmptyFile(const char *name, int *error) {
-    if (!refused.mknod) {
+    if (!unsupported.mknod) {
         if (mknod(name, S_IFREG | 0666, 0) == 0)
             return true;
         *error = errno;
-        // A seccomp sandbox or a FUSE file system may also answer EPERM, whatever the name.
-        if (!IsUnsupported(*error) && *error != EPERM)
+        if (!IsUnsupported(*error))
             return false;
-        refused.mknod = true;
+        unsupported.mknod = true;
     }
     FileHandle file;
     if (!CreateNewFile(name, &file, error))
@@ -215,25 +215,25 @@ bool IsAlreadyExistsError(int error) {
 // allow only with a privilege) or else through its path in /proc. Linking it onto "." can
 // never succeed, but tells which: EEXIST comes only after the descriptor was accepted.
 static bool ProbeNamingUnnamedFiles(int descriptor) {
-    unnamedFilesProbed = true;
-    refused.linkByDescriptor =
+    unsupported.probed = true;
+    unsupported.linkByDescriptor =
         linkat(descriptor, "", AT_FDCWD, ".", AT_EMPTY_PATH) != 0 && errno != EEXIST;
-    return !refused.linkByDescriptor || access("/proc/self/fd", X_OK) == 0;
+    return !unsupported.linkByDescriptor || access("/proc/self/fd", X_OK) == 0;
 }
 
 // Only a file system that has no unnamed files, or a run that cannot name them, gives them up:
 // any other failure (no descriptor left, a disk error) costs this replacement its unnamed file,
 // not the rest of the run.
 bool CreateUnnamedFile(const char *folder, FileHandle *file) {
-    if (refused.unnamedFiles)
+    if (unsupported.unnamedFiles)
         return false;
     int descriptor = open(folder, O_WRONLY | O_TMPFILE | O_CLOEXEC, 0666);
     if (descriptor < 0) {
-        refused.unnamedFiles = errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL;
+        unsupported.unnamedFiles = IsUnsupported(errno);
         return false;
     }
-    if (!unnamedFilesProbed && !ProbeNamingUnnamedFiles(descriptor)) {
-        refused.unnamedFiles = true;
+    if (!unsupported.probed && !ProbeNamingUnnamedFiles(descriptor)) {
+        unsupported.unnamedFiles = true;
         close(descriptor);
         return false;
     }
@@ -244,7 +244,7 @@ bool CreateUnnamedFile(const char *folder, FileHandle *file) {
 bool NameUnnamedFile(FileHandle file, const char *name, int *error) {
     int descriptor = static_cast<int>(file);
     int linked;
-    if (!refused.linkByDescriptor) {
+    if (!unsupported.linkByDescriptor) {
         linked = linkat(descriptor, "", AT_FDCWD, name, AT_EMPTY_PATH);
     } else {
         char path[32];
@@ -301,13 +301,13 @@ bool ReplaceWithFile(const char *from, const char *to, int *error) {
 // which fails on anything that stands under the name, and the old name's removal (the link is
 // undone when that fails, so that the file never stands under both).
 bool MoveToNewName(const char *from, const char *to, int *error) {
-    if (!refused.renameNoReplace) {
+    if (!unsupported.renameNoReplace) {
         if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
             return true;
         *error = errno;
         if (!IsUnsupported(*error))
             return false;
-        refused.renameNoReplace = true;
+        unsupported.renameNoReplace = true;
     }
     if (link(from, to) != 0) {
         *error = errno;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "archive/extract/extract.h"
+#include "archive/files/copy.h"
 #include "archive/files/files.h"
 #include "archive/format/format.h"
 #include "archive/report/output.h"
@@ -65,13 +66,7 @@ static bool ReserveDirectory(Directory *directory) {
     return directory->entries != nullptr && directory->names != nullptr;
 }
 
-// The tables are read a chunk of records at a time (fewer in the in-memory fuzz target, whose
-// archives are small).
-#if defined(VORN_SMALL_BUFFERS)
-enum : size_t { kRecordsPerChunk = 8 };
-#else
-enum : size_t { kRecordsPerChunk = 1024 };
-#endif
+// The tables are read a chunk of records at a time (copy.h).
 
 static void DecodeRecord(const unsigned char *raw, DirectoryEntry *entry) {
     *entry = DecodeDirectoryEntry(raw);
@@ -174,10 +169,8 @@ static bool ListDirectory(FileHandle file, const char *path, Directory *director
     if (directory->entryCount == 0)
         return true;
     PrintOutput("File has %i Entries\n\n", static_cast<int>(directory->entryCount));
-    if (directory->damaged) {
-        directory->damage.nameless = directory->entryCount - directory->named;
-        ReportDamagedDirectory(path, directory->damage);
-    }
+    if (directory->damaged)
+        ReportDamagedDirectory(path, directory->damage, directory->entryCount - directory->named);
     return UnpackEntries(file, *directory);
 }
 

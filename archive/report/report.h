@@ -33,11 +33,10 @@ struct DirectoryDamage {
     size_t needed;     // how many bytes it takes,
     size_t got;        // and how many of them the archive holds
     DirectoryEntry lastEntry;
-    size_t nameless; // entries left without a name
 };
 
 // The archive's one line about its damage, with how many entries it leaves without a name.
-void ReportDamagedDirectory(const char *path, const DirectoryDamage &damage);
+void ReportDamagedDirectory(const char *path, const DirectoryDamage &damage, size_t nameless);
 // The same damage when it leaves no entry a name: the file is no archive the program can use.
 void ReportNotAnArchive(const char *path, const DirectoryDamage &damage);
 

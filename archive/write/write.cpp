@@ -16,19 +16,13 @@
 
 enum : size_t { kLargestEntryCount = 65535, kPathBytes = 4200 };
 
-// One buffer, which holds either table whole and takes the data the system does not copy
-// itself (a part of it at a time in the in-memory fuzz target, so that its small files take
-// every path).
+// One buffer, which holds either table whole, gathers small files and takes the data the
+// system does not copy itself, kBufferBytes at a time.
 static unsigned char buffer[1 << 20];
 static_assert(sizeof buffer >= kEntryCountBytes + kDirectoryEntryBytes * kLargestEntryCount &&
-                  sizeof buffer >= kNameRecordBytes * kLargestEntryCount,
+                  sizeof buffer >= kNameRecordBytes * kLargestEntryCount &&
+                  sizeof buffer >= kBufferBytes,
               "a table fits the buffer");
-// Files smaller than kSmallFileBytes are gathered in the buffer rather than copied by the system.
-#if defined(VORN_SMALL_BUFFERS)
-enum : size_t { kCopyBytes = 256, kSmallFileBytes = 64 };
-#else
-enum : size_t { kCopyBytes = sizeof buffer, kSmallFileBytes = 64 << 10 };
-#endif
 
 // What the archive is made of: per file its path, entry name, the version measured, and its
 // entry.
@@ -255,7 +249,7 @@ static bool WriteNameTable(const Plan &plan, FileHandle file, int *error) {
 static Copied GatherSmallFile(FileHandle file, int64_t size, Gathered *gathered) {
     int error = 0;
     size_t wanted = static_cast<size_t>(size) + 1;
-    if (gathered->bytes + wanted > kCopyBytes && !WriteGathered(gathered, &error))
+    if (gathered->bytes + wanted > kBufferBytes && !WriteGathered(gathered, &error))
         return Copied{kWriteFailed, error, 0};
     int64_t got = ReadFileAt(file, buffer + gathered->bytes, wanted, 0, &error);
     if (got < 0)
@@ -269,7 +263,7 @@ static Copied CopyLargeFile(FileHandle file, int64_t size, Gathered *gathered) {
     int error = 0;
     if (!WriteGathered(gathered, &error))
         return Copied{kWriteFailed, error, 0};
-    return CopyBetweenFiles(file, 0, size, gathered->output, buffer, kCopyBytes);
+    return CopyBetweenFiles(file, 0, size, gathered->output, buffer, kBufferBytes);
 }
 
 static bool SameVersion(const FileVersion &a, const FileVersion &b) {
