@@ -1,10 +1,8 @@
 // Extraction of one entry: the name judged, a file created, the data copied, the file put in place.
 #include "archive/extract/extract.h"
 
-#include <cstdio>
-
 #include "archive/files/copy.h"
-#include "archive/files/interrupt.h"
+#include "archive/files/place.h"
 
 // One buffer for every entry, so memory stays the same whatever sizes an archive declares.
 // A small entry is written from the window: the buffer read from the entry's offset on, which
@@ -17,11 +15,11 @@ ArchiveReader StartReading(FileHandle archive) {
 }
 
 static ExtractOutcome MakeOutcome(EntryResult result, int error, int64_t bytesWritten) {
-    return ExtractOutcome{result, kNameSafe, error, bytesWritten, kNothingLeft, nullptr};
+    return ExtractOutcome{result, kNameSafe, error, bytesWritten, kNothingLeft};
 }
 
-// The entry's file did not come out as the archive has it: it must not take the name.
-static bool Failed(const ExtractOutcome &outcome) {
+// The entry's file did not come out as the archive has it.
+static bool MustNotTakeName(const ExtractOutcome &outcome) {
     return outcome.result == kEntryReadFailed || outcome.result == kEntryWriteFailed ||
            outcome.result == kEntryNotCreated;
 }
@@ -112,123 +110,15 @@ static ExtractOutcome EmptyEntryOutcome(const DirectoryEntry &entry) {
     return MakeOutcome(entry.size == 0 ? kEntryWritten : kEntryNegativeOffset, 0, 0);
 }
 
-// Where an entry's data goes. A new name, the common case, is created at once; an empty
-// entry's file is made whole by that one call, without even opening it. When something already
-// stands under the name, the data goes to a replacement that takes the name by a rename once
-// complete, so what stood there is replaced as a directory entry: never opened, and never half
-// replaced. The replacement is a file without a name where the system has them, else one under
-// a temporary name. A name being written is guarded: an ending signal removes it.
-enum EntryFileState {
-    kMadeEmpty,          // a new empty file, not open
-    kNewFile,            // a new file under the entry's name, guarded
-    kUnnamedReplacement, // a replacement without a name
-    kNamedReplacement,   // a replacement under temporaryName, guarded
-};
-
-struct EntryFile {
-    EntryFileState state;
-    FileHandle file;
-    const char *name;
-};
-
-// Static, so that an ending signal can remove the file it names (interrupt.h). At least 19
-// bytes, longer than any entry's name, so no entry can stand under one.
-static char temporaryName[48];
-
-// Names another run left behind are passed over, this many at most.
-enum { kTemporaryNameAttempts = 100 };
-
-static void NextTemporaryName() {
-    static const unsigned long process = CurrentProcessNumber();
-    static unsigned long serial = 0;
-    snprintf(temporaryName, sizeof temporaryName, ".VornReader-%lu-%lu.tmp", process, ++serial);
-}
-
-// The replacement as a new file under a temporary name, where there are no unnamed files.
-static bool CreateUnderTemporaryName(EntryFile *entryFile, int *error) {
-    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-        NextTemporaryName();
-        if (CreateGuarded(temporaryName, &entryFile->file, error)) {
-            entryFile->state = kNamedReplacement;
-            return true;
-        }
-        if (!IsAlreadyExistsError(*error))
-            break;
-    }
-    return false;
-}
-
-// The unnamed replacement, once complete, is linked to a temporary name, from which a rename
-// gives it the entry's.
-static bool NameUnnamedReplacement(EntryFile *entryFile, int *error) {
-    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-        NextTemporaryName();
-        if (NameGuarded(entryFile->file, temporaryName, error)) {
-            entryFile->state = kNamedReplacement;
-            return true;
-        }
-        if (!IsAlreadyExistsError(*error))
-            break;
-    }
-    return false;
-}
-
-// A new name costs one call; only a name that exists takes the long way.
-static bool CreateEntryFile(const char *name, bool empty, EntryFile *entryFile, int *error) {
-    *entryFile = EntryFile{empty ? kMadeEmpty : kNewFile, 0, name};
-    if (empty ? CreateEmptyFile(name, error) : CreateGuarded(name, &entryFile->file, error))
-        return true;
-    if (!IsAlreadyExistsError(*error))
-        return false;
-    entryFile->state = kUnnamedReplacement;
-    return CreateUnnamedFile(".", &entryFile->file) || CreateUnderTemporaryName(entryFile, error);
-}
-
-// A failed close is a failed write, whatever else became of the entry.
-static void CloseEntryFile(FileHandle file, ExtractOutcome *outcome) {
-    int error = 0;
-    if (!CloseFile(file, &error) && !Failed(*outcome))
-        *outcome = MakeOutcome(kEntryWriteFailed, error, outcome->bytesWritten);
-}
-
-// A new name keeps the file only when it holds what the archive has of the entry: a part
-// is removed.
-static void FinishNewFile(const EntryFile &entryFile, ExtractOutcome *outcome) {
-    CloseEntryFile(entryFile.file, outcome);
-    int error = 0;
-    if (Failed(*outcome))
-        outcome->leftover = RemoveFile(entryFile.name, &error) ? kPartRemoved : kPartLeft;
-    GuardFile(nullptr);
-}
-
-// The replacement takes the entry's name when it holds what the archive has of the entry (all
-// of it, or what is there before the archive's end) and was closed without fault. Otherwise,
-// or when the name cannot be taken (a folder stands there), it is removed, an unnamed one by
-// closing it, and what stood under the name stays as it was.
-static void FinishReplacement(EntryFile *entryFile, ExtractOutcome *outcome) {
-    int error = 0;
-    if (entryFile->state == kUnnamedReplacement && !Failed(*outcome) &&
-        !NameUnnamedReplacement(entryFile, &error))
-        *outcome = MakeOutcome(kEntryNotCreated, error, 0);
-    CloseEntryFile(entryFile->file, outcome);
-    if (entryFile->state != kNamedReplacement)
-        return;
-    if (Failed(*outcome) || !ReplaceWithFile(temporaryName, entryFile->name, &error)) {
-        if (!Failed(*outcome))
-            *outcome = MakeOutcome(kEntryNotCreated, error, 0);
-        if (!RemoveFile(temporaryName, &error)) {
-            outcome->leftover = kTemporaryLeft;
-            outcome->temporaryName = temporaryName;
-        }
-    }
-    GuardFile(nullptr);
-}
-
-static void FinishEntryFile(EntryFile *entryFile, ExtractOutcome *outcome) {
-    if (entryFile->state == kNewFile)
-        FinishNewFile(*entryFile, outcome);
-    else if (entryFile->state != kMadeEmpty)
-        FinishReplacement(entryFile, outcome);
+// The entry's file keeps its name only when it holds what the archive has of the entry (all of
+// it, or what is there before the archive's end) and closes without fault (place.h).
+static void FinishEntryFile(PlacedFile *placed, ExtractOutcome *outcome) {
+    Finish finish = FinishPlacedFile(placed, !MustNotTakeName(*outcome));
+    if (finish.finished == kCloseFailed)
+        *outcome = MakeOutcome(kEntryWriteFailed, finish.error, outcome->bytesWritten);
+    else if (finish.finished == kNameNotTaken)
+        *outcome = MakeOutcome(kEntryNotCreated, finish.error, 0);
+    outcome->leftover = finish.leftover;
 }
 
 ExtractOutcome ExtractEntry(ArchiveReader *reader, const char *name, const DirectoryEntry &entry) {
@@ -237,11 +127,11 @@ ExtractOutcome ExtractEntry(ArchiveReader *reader, const char *name, const Direc
     if (outcome.refusal != kNameSafe)
         return outcome;
     bool empty = !HasData(entry);
-    EntryFile entryFile;
+    PlacedFile placed = {kReplaceExisting, "", name, "VornReader", kUnderName, 0};
     int error = 0;
-    if (!CreateEntryFile(name, empty, &entryFile, &error))
+    if (!CreatePlacedFile(&placed, empty, &error))
         return MakeOutcome(kEntryNotCreated, error, 0);
-    outcome = empty ? EmptyEntryOutcome(entry) : CopyEntryData(reader, entryFile.file, entry);
-    FinishEntryFile(&entryFile, &outcome);
+    outcome = empty ? EmptyEntryOutcome(entry) : CopyEntryData(reader, placed.file, entry);
+    FinishEntryFile(&placed, &outcome);
     return outcome;
 }

@@ -6,6 +6,7 @@
 
 #include "archive/extract/names.h"
 #include "archive/files/files.h"
+#include "archive/files/place.h"
 #include "archive/format/format.h"
 
 // What became of one entry.
@@ -20,21 +21,12 @@ enum EntryResult {
     kEntryNegativeOffset,
 };
 
-// What a failure left of the entry's file, beside what the result says.
-enum Leftover {
-    kNothingLeft,
-    kPartRemoved,   // a new name's file, not written in full, was removed
-    kPartLeft,      // ... and could not be removed
-    kTemporaryLeft, // the temporary file of a replacement could not be removed
-};
-
 struct ExtractOutcome {
     EntryResult result;
     NameRefusal refusal; // why the name was refused
     int error;           // the system's code for a failed create, read or write
     int64_t bytesWritten;
-    Leftover leftover;
-    const char *temporaryName; // the one left, with kTemporaryLeft
+    Leftover leftover; // what a failure left of the entry's file
 };
 
 // The archive's data as extraction reads it: by position, so entries may lie in any order,

@@ -20,6 +20,7 @@ typedef intptr_t FileHandle;
 enum {
     kErrorNotRegularFile = -1, // a device, a FIFO, a socket: not a file of bytes on a disk
     kErrorNameTooLong = -2,    // a path too long for the program's room for it
+    kErrorUnsupported = -3,    // a call the system does not have, or refuses here
 };
 
 // True where file names follow Windows' rules (device names, dropped trailing dots).
@@ -67,8 +68,8 @@ bool FolderTakesName(const char *folder, const char *name, int *error);
 // Creates `name` for writing, only when nothing at all stands under it (not even a
 // dangling symbolic link). A fresh file's permissions are those the system gives by default.
 bool CreateNewFile(const char *name, FileHandle *file, int *error);
-// The same for an empty file, made without opening it where the system allows. On failure
-// nothing is left under the name.
+// The same for an empty file, made without opening it; kErrorUnsupported where the system
+// cannot (the caller then creates and closes one). On failure nothing is left under the name.
 bool CreateEmptyFile(const char *name, int *error);
 bool IsAlreadyExistsError(int error);
 

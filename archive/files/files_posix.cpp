@@ -185,24 +185,14 @@ bool CreateNewFile(const char *name, FileHandle *file, int *error) {
 }
 
 // mknod makes a regular file without opening it, and like O_EXCL fails on anything that
-// stands under the name. Where the system refuses the call, the file is opened and closed;
-// a close that fails takes the file away again, so that no name is left that the entry did
-// not fill.
+// stands under the name.
 bool CreateEmptyFile(const char *name, int *error) {
     if (!unsupported.mknod) {
         if (mknod(name, S_IFREG | 0666, 0) == 0)
             return true;
-        *error = errno;
-        if (!IsUnsupported(*error))
-            return false;
-        unsupported.mknod = true;
+        unsupported.mknod = IsUnsupported(errno);
     }
-    FileHandle file;
-    if (!CreateNewFile(name, &file, error))
-        return false;
-    if (CloseFile(file, error))
-        return true;
-    unlink(name);
+    *error = unsupported.mknod ? kErrorUnsupported : errno;
     return false;
 }
 

@@ -119,14 +119,8 @@ int64_t CopyFileData(FileHandle, int64_t, FileHandle, size_t) {
     return -1;
 }
 
-// A close that fails takes the file away again.
-bool CreateEmptyFile(const char *name, int *error) {
-    FileHandle file;
-    if (!CreateNewFile(name, &file, error))
-        return false;
-    if (CloseFile(file, error))
-        return true;
-    DeleteFileA(name);
+bool CreateEmptyFile(const char *, int *error) {
+    *error = kErrorUnsupported;
     return false;
 }
 

@@ -16,10 +16,6 @@ void GuardFile(const char *name);
 void HoldEndingSignals();
 void ReleaseEndingSignals();
 
-// Makes a new file (files.h), or names an unnamed one, and guards the name as one step.
-bool CreateGuarded(const char *name, FileHandle *file, int *error);
-bool NameGuarded(FileHandle file, const char *name, int *error);
-
 #if !defined(_WIN32)
 struct termios;
 // The terminal settings to put back on `fd` if the program is ended or stopped now, and those

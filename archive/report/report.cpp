@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "archive/files/files.h"
+#include "archive/files/place.h"
 #include "archive/report/output.h"
 #include "archive/report/show.h"
 
@@ -21,6 +22,8 @@ static const char *DescribeError(int error) {
         return "not a regular file";
     if (error == kErrorNameTooLong)
         return "path too long";
+    if (error == kErrorUnsupported)
+        return "not supported";
     return DescribeFileError(error);
 }
 
@@ -215,7 +218,7 @@ void ReportEntry(unsigned number, const char *name, const DirectoryEntry &entry,
         break;
     case kTemporaryLeft:
         ReportProblem("entry %u \"%s\": %s; the temporary file \"%s\" is left behind", number,
-                      shown, cause, outcome.temporaryName);
+                      shown, cause, TemporaryFileName());
         break;
     }
 }

@@ -11,10 +11,10 @@
 #include "archive/extract/names.h"
 #include "archive/files/copy.h"
 #include "archive/files/files.h"
-#include "archive/files/interrupt.h"
+#include "archive/files/place.h"
 #include "archive/report/report.h"
 
-enum : size_t { kLargestEntryCount = 65535, kPathBytes = 4200 };
+enum : size_t { kLargestEntryCount = 65535 };
 
 // One buffer, which holds either table whole, gathers small files and takes the data the
 // system does not copy itself, kBufferBytes at a time.
@@ -75,14 +75,14 @@ static bool MeasureFile(const char *path, FileVersion *version) {
     return false;
 }
 
-// The archive's name must be one its folder can take, and its temporary name must fit the room
-// for it (some 30 bytes after the folder).
+// The archive's name must be one its folder can take, and its folder short enough for the
+// temporary names (place.h).
 static bool JudgeArchivePath(const char *archivePath) {
     const char *name = LastComponent(archivePath);
     size_t folder = static_cast<size_t>(name - archivePath);
-    char folderPath[kPathBytes];
+    char folderPath[kLongestFolderBytes + 1];
     int error = kErrorNameTooLong;
-    if (folder + 40 <= kPathBytes) {
+    if (folder <= kLongestFolderBytes) {
         snprintf(folderPath, sizeof folderPath, "%.*s", static_cast<int>(folder), archivePath);
         if (FolderTakesName(folder == 0 ? "." : folderPath, name, &error))
             return true;
@@ -173,47 +173,6 @@ static bool PlanArchive(Plan *plan) {
 }
 
 // --- Writing ---
-
-// The archive being written, in a file without a name or under temporaryPath.
-struct Output {
-    FileHandle file;
-    bool unnamed;
-};
-
-// Static, so that an ending signal can remove the file it names (interrupt.h).
-static char temporaryPath[kPathBytes];
-
-// The folder of the archive's path, with its separator: "" for the working folder.
-static size_t FolderLength(const char *archivePath) {
-    return static_cast<size_t>(LastComponent(archivePath) - archivePath);
-}
-
-// Names another run left behind are passed over, this many at most.
-enum { kTemporaryNameAttempts = 100 };
-
-// In the archive's folder, the first `folder` bytes of its path.
-static bool CreateUnderTemporaryName(const char *archivePath, int folder, Output *output,
-                                     int *error) {
-    static const unsigned long process = CurrentProcessNumber();
-    for (unsigned long serial = 1;; ++serial) {
-        snprintf(temporaryPath, sizeof temporaryPath, "%.*s.VornWriter-%lu-%lu.tmp", folder,
-                 archivePath, process, serial);
-        if (CreateGuarded(temporaryPath, &output->file, error))
-            return true;
-        if (!IsAlreadyExistsError(*error) || serial == kTemporaryNameAttempts)
-            return false;
-    }
-}
-
-// The plan made sure the temporary name fits.
-static bool CreateOutput(const char *archivePath, Output *output, int *error) {
-    size_t folder = FolderLength(archivePath);
-    char folderPath[kPathBytes];
-    snprintf(folderPath, sizeof folderPath, "%.*s", static_cast<int>(folder), archivePath);
-    output->unnamed = CreateUnnamedFile(folder == 0 ? "." : folderPath, &output->file);
-    return output->unnamed ||
-           CreateUnderTemporaryName(archivePath, static_cast<int>(folder), output, error);
-}
 
 // The archive's bytes still in the buffer: the entry table, then small files' data gathered
 // after it, written together when the buffer is full, before a large file, and at the end, so
@@ -326,51 +285,26 @@ static WriteResult WriteContents(const Plan &plan, FileHandle file) {
     return kArchiveMade;
 }
 
-// A name that stands now appeared while the archive was written: it is not replaced.
-static WriteResult NotNamed(const char *archivePath, int error) {
-    if (IsAlreadyExistsError(error))
-        ReportArchiveAppeared(archivePath);
-    else
-        ReportArchiveNotWritten(archivePath, error);
-    return kArchiveNotMade;
-}
-
-// An unnamed file takes the archive's name and is closed; one that fails to close is removed
-// again. A temporary file is closed first, then moved to the name, or removed.
-static WriteResult FinishOutput(const char *archivePath, const Output &output,
-                                WriteResult written) {
-    int error = 0;
-    WriteResult result = written;
-    if (output.unnamed) {
-        if (result == kArchiveMade && !NameGuarded(output.file, archivePath, &error))
-            result = NotNamed(archivePath, error);
-        if (!CloseFile(output.file, &error) && result == kArchiveMade) {
-            RemoveFile(archivePath, &error);
-            ReportArchiveNotWritten(archivePath, error);
-            result = kArchiveNotMade;
-        }
-    } else {
-        if (!CloseFile(output.file, &error) && result == kArchiveMade) {
-            ReportArchiveNotWritten(archivePath, error);
-            result = kArchiveNotMade;
-        }
-        if (result == kArchiveMade && !MoveToNewName(temporaryPath, archivePath, &error))
-            result = NotNamed(archivePath, error);
-        if (result != kArchiveMade && !RemoveFile(temporaryPath, &error))
-            ReportTemporaryFileLeft(temporaryPath);
-    }
-    GuardFile(nullptr);
-    return result;
-}
-
+// The archive is written beside its name, which it takes only once complete and only where
+// nothing exists by then (place.h).
 static WriteResult WritePlannedArchive(const Plan &plan) {
-    Output output = {0, false};
+    const char *path = plan.archivePath;
+    char folder[kLongestFolderBytes + 1];
+    snprintf(folder, sizeof folder, "%.*s", static_cast<int>(LastComponent(path) - path), path);
+    PlacedFile placed = {kKeepExisting, folder, path, "VornWriter", kUnnamed, 0};
     int error = 0;
-    if (!CreateOutput(plan.archivePath, &output, &error)) {
-        ReportArchiveNotWritten(plan.archivePath, error);
+    if (!CreatePlacedFile(&placed, false, &error)) {
+        ReportArchiveNotWritten(path, error);
         return kArchiveNotMade;
     }
-    return FinishOutput(plan.archivePath, output, WriteContents(plan, output.file));
+    Finish finish = FinishPlacedFile(&placed, WriteContents(plan, placed.file) == kArchiveMade);
+    if (finish.finished == kNameNotTaken && IsAlreadyExistsError(finish.error))
+        ReportArchiveAppeared(path);
+    else if (finish.finished == kNameNotTaken || finish.finished == kCloseFailed)
+        ReportArchiveNotWritten(path, finish.error);
+    if (finish.leftover == kTemporaryLeft)
+        ReportTemporaryFileLeft(TemporaryFileName());
+    return finish.finished == kInPlace ? kArchiveMade : kArchiveNotMade;
 }
 
 WriteResult WriteArchive(const char *archivePath, const char *const *paths, size_t count) {

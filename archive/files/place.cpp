@@ -1,0 +1,127 @@
+// Putting a file in place (place.h): the one way both programs make, finish or remove a file.
+#include "archive/files/place.h"
+
+#include <cstdio>
+
+#include "archive/files/interrupt.h"
+
+// Static, so that an ending signal can remove the file it names (interrupt.h). A temporary name
+// takes 19 bytes or more after its folder: no entry's name is that long, so none can take one.
+static char temporaryName[kLongestFolderBytes + 64];
+
+// Names another run left behind are passed over, this many at most.
+enum { kTemporaryNameAttempts = 100 };
+
+const char *TemporaryFileName() {
+    return temporaryName;
+}
+
+// A file is made, or an unnamed one named, and its name marked for removal by an ending signal
+// as one step: a signal that comes meanwhile waits, so that it never removes a name this run
+// did not make (another run's, or the user's).
+static bool CreateMarked(const char *name, FileHandle *file, int *error) {
+    HoldEndingSignals();
+    bool created = CreateNewFile(name, file, error);
+    if (created)
+        GuardFile(name);
+    ReleaseEndingSignals();
+    return created;
+}
+
+static bool LinkMarked(FileHandle file, const char *name, int *error) {
+    HoldEndingSignals();
+    bool linked = NameUnnamedFile(file, name, error);
+    if (linked)
+        GuardFile(name);
+    ReleaseEndingSignals();
+    return linked;
+}
+
+// Gives the file a temporary name in its folder: a new file under it (`create`), or the unnamed
+// one linked to it.
+static bool TakeTemporaryName(PlacedFile *placed, bool create, int *error) {
+    static const unsigned long process = CurrentProcessNumber();
+    static unsigned long serial = 0;
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        snprintf(temporaryName, sizeof temporaryName, "%s.%s-%lu-%lu.tmp", placed->folder,
+                 placed->program, process, ++serial);
+        if (create ? CreateMarked(temporaryName, &placed->file, error)
+                   : LinkMarked(placed->file, temporaryName, error)) {
+            placed->state = kUnderTemporary;
+            return true;
+        }
+        if (!IsAlreadyExistsError(*error))
+            break;
+    }
+    return false;
+}
+
+// A new name costs one call; an empty file is made whole by it where the system can, without
+// opening it.
+static bool CreateUnderName(PlacedFile *placed, bool empty, int *error) {
+    placed->state = kPlacedEmpty;
+    if (empty && CreateEmptyFile(placed->name, error))
+        return true;
+    if (empty && *error != kErrorUnsupported)
+        return false;
+    placed->state = kUnderName;
+    return CreateMarked(placed->name, &placed->file, error);
+}
+
+bool CreatePlacedFile(PlacedFile *placed, bool empty, int *error) {
+    if (placed->mode == kReplaceExisting) {
+        if (CreateUnderName(placed, empty, error))
+            return true;
+        if (!IsAlreadyExistsError(*error))
+            return false;
+    }
+    placed->state = kUnnamed;
+    const char *folder = placed->folder[0] == '\0' ? "." : placed->folder;
+    return CreateUnnamedFile(folder, &placed->file) || TakeTemporaryName(placed, true, error);
+}
+
+// A complete unnamed file is linked to its name where nothing may be replaced (a link never
+// replaces), else to a temporary name, which a rename then gives the name.
+static void LinkUnnamed(PlacedFile *placed, Finish *finish) {
+    int error = 0;
+    bool linked = placed->mode == kKeepExisting ? LinkMarked(placed->file, placed->name, &error)
+                                                : TakeTemporaryName(placed, false, &error);
+    if (!linked)
+        *finish = Finish{kNameNotTaken, error, kNothingLeft};
+    else if (placed->mode == kKeepExisting)
+        placed->state = kUnderName;
+}
+
+static bool MoveToName(const PlacedFile &placed, int *error) {
+    if (placed.mode == kReplaceExisting)
+        return ReplaceWithFile(temporaryName, placed.name, error);
+    return MoveToNewName(temporaryName, placed.name, error);
+}
+
+// An unnamed file is gone with its closing; a named one is removed.
+static Leftover RemoveUnfinished(const PlacedFile &placed) {
+    int error = 0;
+    if (placed.state == kUnderName)
+        return RemoveFile(placed.name, &error) ? kPartRemoved : kPartLeft;
+    if (placed.state == kUnderTemporary && !RemoveFile(temporaryName, &error))
+        return kTemporaryLeft;
+    return kNothingLeft;
+}
+
+Finish FinishPlacedFile(PlacedFile *placed, bool complete) {
+    Finish finish = {complete ? kInPlace : kDiscarded, 0, kNothingLeft};
+    if (placed->state == kPlacedEmpty)
+        return finish;
+    if (placed->state == kUnnamed && complete)
+        LinkUnnamed(placed, &finish);
+    int error = 0;
+    if (!CloseFile(placed->file, &error) && finish.finished == kInPlace)
+        finish = Finish{kCloseFailed, error, kNothingLeft};
+    if (placed->state == kUnderTemporary && finish.finished == kInPlace &&
+        !MoveToName(*placed, &error))
+        finish = Finish{kNameNotTaken, error, kNothingLeft};
+    if (finish.finished != kInPlace)
+        finish.leftover = RemoveUnfinished(*placed);
+    GuardFile(nullptr);
+    return finish;
+}
