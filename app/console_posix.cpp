@@ -29,7 +29,7 @@ static bool ReadByte(int fd, int milliseconds, unsigned char *byte) {
     for (;;) {
         int ready = poll(&input, 1, milliseconds);
         if (ready < 0 && errno == EINTR)
-            continue; // a stop and continuation, or a held signal
+            continue; // a stop and continuation, or a deferred signal
         // A byte that is there is read at once: no signal can cut that read.
         return ready > 0 && read(fd, byte, 1) == 1;
     }
@@ -93,11 +93,11 @@ static void WaitInRawMode(int fd, const termios &found) {
     raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
     raw.c_cc[VMIN] = 1;
     raw.c_cc[VTIME] = 0;
-    GuardTerminal(fd, &saved, &raw);
+    RestoreOnEndingSignal(fd, &saved, &raw);
     if (tcsetattr(fd, TCSANOW, &raw) == 0)
         WaitForKey(fd);
     tcsetattr(fd, TCSANOW, &saved);
-    GuardTerminal(fd, nullptr, nullptr);
+    RestoreOnEndingSignal(fd, nullptr, nullptr);
 }
 
 // A person is there when both ends of the console are a terminal and the program owns it (is

@@ -35,6 +35,6 @@ int main(int argc, char **argv) {
         PrintOutput("%s", kUsageLine);
     Pause();
     // After the pause, whose prompt is part of the output too.
-    bool outputDelivered = ReportLostOutput();
+    bool outputDelivered = CheckOutputDelivered();
     return ExitStatus(result, outputDelivered);
 }

@@ -26,7 +26,7 @@ MemoryCall failed = kNoCall;
 bool entriesBegan = false, failedAfterEntries = false;
 int takenNamesLeft = 0;
 const char *guarded = nullptr;
-bool holding = false;
+bool deferring = false;
 std::set<std::string> made; // names this run made
 std::string madeInHold;     // the name made while signals are held
 std::string guardProblem;
@@ -64,13 +64,13 @@ bool IsTemporary(const char *name) {
 // ending signals are held, and guarded before they are released.
 void Named(const char *name) {
     made.insert(name);
-    if (holding)
+    if (deferring)
         madeInHold = name;
     else
         guardProblem = std::string("made outside a hold: ") + name;
 }
 
-// Something stands under the name: a file or folder, or another run's temporary file.
+// Something exists under the name: a file or folder, or another run's temporary file.
 bool Exists(const char *name, int *error) {
     bool taken = takenNamesLeft > 0 && IsTemporary(name);
     takenNamesLeft -= taken ? 1 : 0;
@@ -98,7 +98,7 @@ void StartMemoryRun(const uint8_t *archive, size_t size, const MemorySystem &set
     entriesBegan = failedAfterEntries = false;
     takenNamesLeft = setUp.temporaryNamesTaken ? 100 : 0;
     guarded = nullptr;
-    holding = false;
+    deferring = false;
     made.clear();
     madeInHold.clear();
     guardProblem.clear();
@@ -204,7 +204,7 @@ int64_t CopyFileData(FileHandle from, int64_t position, FileHandle file, size_t 
     return static_cast<int64_t>(got);
 }
 
-bool NameStands(const char *name) {
+bool NameExists(const char *name) {
     int error = 0;
     return Exists(name, &error);
 }
@@ -301,19 +301,19 @@ bool RemoveFile(const char *name, int *error) {
 }
 
 // Only a name this run made may be guarded: the signal would remove it.
-void GuardFile(const char *name) {
+void RemoveOnEndingSignal(const char *name) {
     if (name != nullptr && made.count(name) == 0)
         guardProblem = std::string("guarded before it was made: ") + name;
     guarded = name;
 }
 
-void HoldEndingSignals() {
-    holding = true;
+void DeferEndingSignals() {
+    deferring = true;
     madeInHold.clear();
 }
 
-void ReleaseEndingSignals() {
-    holding = false;
+void ResumeEndingSignals() {
+    deferring = false;
     if (!madeInHold.empty() && (guarded == nullptr || madeInHold != guarded))
         guardProblem = "made but not guarded: " + madeInHold;
 }

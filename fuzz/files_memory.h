@@ -1,4 +1,4 @@
-// The files room in memory, linked only into the in-memory fuzz target: the working folder is
+// The files module in memory, linked only into the in-memory fuzz target: the working folder is
 // a map of names to bytes (or to a folder), the archive is a buffer, and one chosen call can be
 // made to fail, so that the program's own listing and extraction run thousands of times a
 // second and every byte they leave can be checked.

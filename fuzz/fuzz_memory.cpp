@@ -22,9 +22,9 @@
 #include <string>
 #include <vector>
 
-#include "files_memory.h"
 #include "archive/listing/listing.h"
 #include "archive/write/write.h"
+#include "files_memory.h"
 #include "model.h"
 
 namespace {
@@ -66,7 +66,7 @@ std::vector<std::string> Differences(const Folder &a, const Folder &b) {
 
 // The folder as the model leaves it, whether every entry is written in full (what stands in
 // the folder can stop one that the archive alone would not), and for each name the last
-// entry that writes it: what stood there before that entry.
+// entry that writes it: what was there before that entry.
 struct Expected {
     Folder folder;
     std::map<std::string, MemoryNode> before;
@@ -98,7 +98,7 @@ Expected RunModel(const ModelArchive &model, const uint8_t *archive, const Memor
 }
 
 // With one call failed, at most the name of the entry it hit may differ from the model: it
-// holds what stood there before, or nothing where nothing did; never a part of the entry.
+// holds what was there before, or nothing where nothing did; never a part of the entry.
 void CheckOneEntryLost(const Expected &expected, const Folder &actual) {
     std::vector<std::string> differences = Differences(actual, expected.folder);
     if (differences.empty())
@@ -111,7 +111,7 @@ void CheckOneEntryLost(const Expected &expected, const Folder &actual) {
         Fail("a name that no entry writes changed", differs);
     const MemoryNode *now = Find(actual, differs), &before = expected.before.at(differs);
     if (stood->second ? !Same(now, &before) : now != nullptr)
-        Fail("a failed call left part of a file, or changed what stood there", differs);
+        Fail("a failed call left part of a file, or changed what was there", differs);
 }
 
 void Check(const ModelArchive &model, const uint8_t *archive, const MemorySystem &system,
@@ -208,7 +208,7 @@ void CheckWriter(const std::vector<ModelFile> &files, const MemorySystem &system
         Fail("the writer changed a file, or left one", Differences(after, before)[0]);
     if (system.folder.count("out.vorn") > 0) {
         if (result != kArchiveRefused || written != "old")
-            Fail("the writer replaced what stood under the archive's name", "out.vorn");
+            Fail("the writer replaced what existed under the archive's name", "out.vorn");
         return;
     }
     if (result == kArchiveMade ? written != archive || !made : output != nullptr)

@@ -120,7 +120,7 @@ static void JudgeAsName(const uint8_t *data, size_t size) {
     char name[16] = {};
     memcpy(name, data, size < 15 ? size : 15);
     for (bool windows : {false, true})
-        if ((JudgeEntryName(name, windows) != kNameSafe) != ModelRefusesName(name, windows))
+        if ((WhyNameRefused(name, windows) != kNameSafe) != ModelRefusesName(name, windows))
             Fail(windows ? "the Windows name rules differ from the model"
                          : "the name rules differ from the model",
                  name);

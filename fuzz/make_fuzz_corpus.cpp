@@ -62,7 +62,7 @@ static const struct {
 } kSystems[] = {
     {"plain", {0, 0, 0, 0}},
     {"windows", {1, 0, 0, 0}},
-    {"replacing", {6, '\xFF', 0, 0}},          // every name stands already; unnamed files, copies
+    {"replacing", {6, '\xFF', 0, 0}},          // every name exists already; unnamed files, copies
     {"folders-failing", {0, '\xFF', 0x55, 9}}, // some names are folders; the ninth call fails
 };
 

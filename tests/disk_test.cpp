@@ -166,7 +166,7 @@ TEST_F(ProgramTest, EntriesLandAsTheArchiveHasThem) {
     EXPECT_FALSE(PathExists("/tmp/abs"));
 }
 
-// --- What stands under an entry's name ---
+// --- What exists under an entry's name ---
 
 // Names, kinds and contents of everything in a folder, links not followed.
 static std::string Snapshot(const std::string &folder) {
@@ -181,7 +181,7 @@ static std::string Snapshot(const std::string &folder) {
     return shot;
 }
 
-// An entry's data only ever goes into a file this run created: whatever stands under its
+// An entry's data only ever goes into a file this run created: whatever exists under its
 // name is replaced, never written through, and nothing outside the working folder changes.
 // Each row puts something under one entry's name (a shell command run in the working
 // folder, beside <root>/outside). The archive's own name comes first, so the entries after
@@ -310,7 +310,7 @@ static bool ReportsOneOf(const std::string &report, const std::string &causes) {
 // short by the archive's end over an existing file. The system varies: unnamed files and copies
 // inside the kernel, or neither; mknod refused as a call (ENOSYS, EPERM), unnamed files named
 // through /proc or by their descriptor alone. Without a failure every entry is written. After
-// every run: no temporary file; each name holds the whole entry, what stood there, or nothing;
+// every run: no temporary file; each name holds the whole entry, what was there, or nothing;
 // an entry not written whole is reported, with the cause of the call that failed, and a new
 // name reported is not made; a failed directory read gives exit 2 and no entry file. A
 // temporary file that cannot be removed is named.

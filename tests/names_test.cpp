@@ -4,7 +4,7 @@
 #include "archive/extract/names.h"
 
 static bool Refused(const char *name, bool windowsRules) {
-    return JudgeEntryName(name, windowsRules) != kNameSafe;
+    return WhyNameRefused(name, windowsRules) != kNameSafe;
 }
 
 TEST(EntryNames, PathsAndControlBytesAreRefusedEverywhere) {

@@ -43,6 +43,25 @@ std::vector<std::string> MakeFiles(const std::string &in, const std::vector<Test
     return args;
 }
 
+// The layout the writer must make, put together byte by byte here, apart from the program's
+// code: the count, the entry table, the data in order, the names NUL-padded to 15 bytes.
+std::string LaidOutByHand(const std::vector<TestEntry> &files) {
+    auto littleEndian = [](size_t value, int width) {
+        std::string bytes;
+        for (int i = 0; i < width; ++i)
+            bytes += static_cast<char>(value >> (8 * i));
+        return bytes;
+    };
+    std::string table = littleEndian(files.size(), 2), data, names;
+    for (const TestEntry &file : files) {
+        table += littleEndian(0, 4) + littleEndian(2 + 12 * files.size() + data.size(), 4) +
+                 littleEndian(file.data.size(), 4);
+        data += file.data;
+        names += file.name + std::string(15 - file.name.size(), '\0');
+    }
+    return table + data + names;
+}
+
 } // namespace
 
 // Files written as an archive, in the order given and named by their paths' last components,
@@ -83,7 +102,7 @@ TEST_F(WriterTest, WrittenArchivesUnpackIntoTheSameFiles) {
         RunResult written = Write(args, RunOptions(), root_.path);
         EXPECT_EQ(written.status, 0) << row.what << ": " << written.err;
         EXPECT_EQ(written.out + written.err, "") << row.what;
-        EXPECT_TRUE(ReadFile(Archive()) == BuildArchive(row.files)) << row.what;
+        EXPECT_TRUE(ReadFile(Archive()) == LaidOutByHand(row.files)) << row.what;
         RunResult read = RunProgram({"../out.vorn"}, work_);
         EXPECT_EQ(read.status, 0) << row.what << ": " << read.err;
         std::map<std::string, std::string> files;
@@ -104,9 +123,8 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
     const std::string upper = TestingWindowsProgram() ? "\xC3\x84.txt" : "\xC4.txt",
                       lower = TestingWindowsProgram() ? "\xC3\xA4.txt" : "\xE4.txt";
     std::vector<TestEntry> files = {
-        {"a", "1"},           {"sub/a", "2"}, {"A", "3"},      {"fifteen-chars-x", "4"},
-        {"CON", "5"},         {"dot.", "6"},  {"blank ", "7"}, {"bell\a", "8"},
-        {"back\\slash", "9"}, {"ask?", "10"}, {upper, "11"},   {lower, "12"}};
+        {"a", "1"},   {"sub/a", "2"},  {"A", "3"},    {"fifteen-chars-x", "4"},
+        {"CON", "5"}, {"bell\a", "8"}, {upper, "11"}, {lower, "12"}};
     for (const TestEntry &file : files)
         if (!TestingWindowsProgram() || file.name.find_first_of("\a\\ A") == std::string::npos)
             MakeFiles(root_.path + "/in", {file}, {});
@@ -118,7 +136,7 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
         std::vector<std::string> args;
         std::string report;
         bool linuxOnly = false;
-        std::string archive = ""; // what stands under the archive's name beforehand
+        std::string archive = ""; // what exists under the archive's name beforehand
         int status = 2;
         size_t lines = 1;
         std::vector<std::string> environment = {};
@@ -172,34 +190,18 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
          {"../out.vorn", "../in/fifteen-chars-x"},
          "\"../in/fifteen-chars-x\": its name has 15 bytes, and an entry's name holds at most 14: "
          "copy or rename the file to a shorter name\n"},
+        // The name rules themselves are names_test's: one row for each rule set.
         {"a Windows device name",
          {"../out.vorn", "../in/a", "../in/CON"},
          "\"../in/CON" + refused + "CON" + rule + "a Windows device name\n"},
-        {"a trailing dot",
-         {"../out.vorn", "../in/dot."},
-         "\"../in/dot." + refused + "dot." + rule + "ends in '.' or ' ', which Windows drops\n"},
-        {"a trailing blank",
-         {"../out.vorn", "../in/blank "},
-         "\"../in/blank " + refused + "blank " + rule + "ends in '.' or ' ', which Windows drops\n",
-         true},
         {"a control byte",
          {"../out.vorn", "../in/bell\a"},
          "\"../in/bell\\x07" + refused + "bell\\x07" + rule + "holds a control byte\n",
-         true},
-        {"a backslash",
-         {"../out.vorn", "../in/back\\slash"},
-         "\"../in/back\\slash" + refused + "back\\slash" + rule +
-             "holds '/', '\\' or ':' (a path, drive or stream)\n",
          true},
         {"two files of one name",
          {"../out.vorn", "../in/a", "../in/sub/a"},
          "\"../in/a\" and \"../in/sub/a\" make entries of the same name (letters of either case "
          "are one on Windows)\n"},
-        {"a character Windows forbids",
-         {"../out.vorn", "../in/ask?"},
-         "\"../in/ask?" + refused + "ask?" + rule +
-             "holds a character Windows forbids in names (< > \" | ? *)\n",
-         true},
         {"a path too long for the archive's temporary name",
          {"../" + std::string(4200, 'x') + "/out.vorn", "../in/a"},
          "cannot make the archive \"../" + std::string(4200, 'x') + "/out.vorn\": path too long\n"},
@@ -366,7 +368,7 @@ TEST_F(WriterTest, EveryFileCallFailingInTurnLeavesNoArchive) {
     for (int i = 0; i < 20; ++i)
         files.push_back({"s" + std::to_string(i), std::string(60 << 10, static_cast<char>(i))});
     std::vector<std::string> args = MakeFiles(root_.path + "/in", files, {});
-    std::string archive = BuildArchive(files), log = root_.path + "/in/calls";
+    std::string archive = LaidOutByHand(files), log = root_.path + "/in/calls";
     int runs = 0;
     for (const std::vector<std::string> &settings :
          {std::vector<std::string>{},

@@ -123,7 +123,7 @@ static void FinishEntryFile(PlacedFile *placed, ExtractOutcome *outcome) {
 
 ExtractOutcome ExtractEntry(ArchiveReader *reader, const char *name, const DirectoryEntry &entry) {
     ExtractOutcome outcome = MakeOutcome(kEntryNameRefused, 0, 0);
-    outcome.refusal = JudgeEntryName(name, UsesWindowsFileNames());
+    outcome.refusal = WhyNameRefused(name, UsesWindowsFileNames());
     if (outcome.refusal != kNameSafe)
         return outcome;
     bool empty = !HasData(entry);

@@ -44,7 +44,7 @@ struct ArchiveReader {
 ArchiveReader StartReading(FileHandle archive);
 
 // Writes the entry's data to a file called `name` in the working directory. The file is
-// one this call creates: what already stands under the name is replaced, never written to.
-// Afterwards the name holds the whole entry (or all the archive has of it), what stood there
+// one this call creates: what already exists under the name is replaced, never written to.
+// Afterwards the name holds the whole entry (or all the archive has of it), what was there
 // before, or nothing.
 ExtractOutcome ExtractEntry(ArchiveReader *reader, const char *name, const DirectoryEntry &entry);

@@ -89,7 +89,7 @@ size_t HashOfName(const char *name) {
     return hash;
 }
 
-NameRefusal JudgeEntryName(const char *name, bool windowsRules) {
+NameRefusal WhyNameRefused(const char *name, bool windowsRules) {
     if (name[0] == '\0')
         return kNameEmpty;
     if (IsDotName(name))

@@ -17,7 +17,7 @@ enum NameRefusal {
 
 // Whether `name` may be used as a file name; windowsRules adds the names Windows treats as
 // devices or alters.
-NameRefusal JudgeEntryName(const char *name, bool windowsRules);
+NameRefusal WhyNameRefused(const char *name, bool windowsRules);
 
 // Whether two names are one file on Windows, which does not tell a letter's cases apart: the
 // letters of code page 1252 (names' bytes are read in it there); and a hash that is the same for

@@ -1,10 +1,32 @@
-// The system's own file calls that unpacking needs, one room per platform (files_posix.cpp,
+// The system's own file calls that the programs need, one file per platform (files_posix.cpp,
 // files_windows.cpp; fuzz/files_memory.cpp keeps a folder in memory for the fuzzer), so that the
-// rest of the program reads the same on every one.
+// rest of the program reads the same on every one. What each call is on each system, what
+// takes its place where the system cannot ("else"), and whether an ending signal removes what
+// it made (place.cpp marks it; interrupt.h):
+//
+//   call                Linux                           Windows                 else
+//   OpenFileToRead      open O_NONBLOCK, fcntl          CreateFileA
+//   RegularFileVersion  fstat                           GetFileType, GetFileSizeEx,
+//                                                       GetFileInformationByHandleEx
+//   ReadableFileVersion stat, access                    CreateFileA + the above
+//   ReadFileAt          pread                           ReadFile at an offset
+//   CopyFileData        splice, into a pipe and out     -                       the buffer
+//   NameExists          lstat                           GetFileAttributesA
+//   FolderTakesName     stat, pathconf                  GetFileAttributesA
+//   CreateNewFile *     open O_CREAT O_EXCL O_NOFOLLOW  CreateFileA CREATE_NEW
+//   CreateEmptyFile     mknod                           -                       CreateNewFile
+//   CreateUnnamedFile   open O_TMPFILE                  -                       temporary name
+//   NameUnnamedFile *   linkat by descriptor, or /proc  -
+//   WriteFileData       write                           WriteFile
+//   CloseFile           close                           CloseHandle
+//   ReplaceWithFile     rename                          MoveFileExA, replacing
+//   MoveToNewName       renameat2 RENAME_NOREPLACE      MoveFileExA             link, unlink
+//   RemoveFile          unlink                          DeleteFileA
+//   (* an ending signal removes the name made; an unnamed file goes with the process)
 //
 // The archive is read by position: no call moves a file position, so entries can be read in
-// any order. An entry file is only ever created, never opened when something already stands
-// under its name: what stands there is replaced as a directory entry by a rename, so nothing
+// any order. An entry file is only ever created, never opened when something already exists
+// under its name: what exists there is replaced as a directory entry by a rename, so nothing
 // that it leads to (a link's target, a device, a FIFO, another name of the same file) is
 // written through.
 #pragma once
@@ -19,7 +41,7 @@ typedef intptr_t FileHandle;
 // program's own, which no system uses (report.cpp words them):
 enum {
     kErrorNotRegularFile = -1, // a device, a FIFO, a socket: not a file of bytes on a disk
-    kErrorNameTooLong = -2,    // a path too long for the program's room for it
+    kErrorNameTooLong = -2,    // a path too long for the program's buffer for it
     kErrorUnsupported = -3,    // a call the system does not have, or refuses here
 };
 
@@ -58,14 +80,14 @@ int64_t ReadFileAt(FileHandle file, void *buffer, size_t length, int64_t positio
 // meets, and names, any fault of the disk.
 int64_t CopyFileData(FileHandle archive, int64_t position, FileHandle file, size_t length);
 
-// Whether anything at all stands under the name (a dangling symbolic link too).
-bool NameStands(const char *name);
+// Whether anything at all exists under the name (a dangling symbolic link too).
+bool NameExists(const char *name);
 
 // Whether a new file `name` can be made in `folder`: the folder exists and is a folder, and the
 // name is not empty nor longer than its file system allows.
 bool FolderTakesName(const char *folder, const char *name, int *error);
 
-// Creates `name` for writing, only when nothing at all stands under it (not even a
+// Creates `name` for writing, only when nothing at all exists under it (not even a
 // dangling symbolic link). A fresh file's permissions are those the system gives by default.
 bool CreateNewFile(const char *name, FileHandle *file, int *error);
 // The same for an empty file, made without opening it; kErrorUnsupported where the system
@@ -77,17 +99,17 @@ bool IsAlreadyExistsError(int error);
 // before NameUnnamedFile gives it one. False where the system or the file system has none, or
 // this run cannot name them; callers then write to a file under a temporary name.
 bool CreateUnnamedFile(const char *folder, FileHandle *file);
-// Links the unnamed file to `name`, in its folder, only when nothing stands there.
+// Links the unnamed file to `name`, in its folder, only when nothing exists there.
 bool NameUnnamedFile(FileHandle file, const char *name, int *error);
 
 // Writes all of `data`; *written says how much went into the file, also on failure.
 bool WriteFileData(FileHandle file, const void *data, size_t length, size_t *written, int *error);
 bool CloseFile(FileHandle file, int *error);
 
-// Gives the file `from` the name `to`, replacing what stands there without opening it.
+// Gives the file `from` the name `to`, replacing what exists there without opening it.
 // Fails on a folder (and on a mount point, or on Windows on a file in use).
 bool ReplaceWithFile(const char *from, const char *to, int *error);
-// Gives the file `from` the name `to` only when nothing stands there; what appears there
+// Gives the file `from` the name `to` only when nothing exists there; what appears there
 // meanwhile is never replaced.
 bool MoveToNewName(const char *from, const char *to, int *error);
 bool RemoveFile(const char *name, int *error);

@@ -153,7 +153,7 @@ int64_t CopyFileData(FileHandle, int64_t, FileHandle, size_t) {
 }
 #endif
 
-bool NameStands(const char *name) {
+bool NameExists(const char *name) {
     struct stat status;
     return lstat(name, &status) == 0;
 }
@@ -172,7 +172,7 @@ bool FolderTakesName(const char *folder, const char *name, int *error) {
     return *error == 0;
 }
 
-// O_EXCL fails on anything that stands under the name, a dangling link included;
+// O_EXCL fails on anything that exists under the name, a dangling link included;
 // O_NOFOLLOW says the same for links once more.
 bool CreateNewFile(const char *name, FileHandle *file, int *error) {
     int descriptor = open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
@@ -185,7 +185,7 @@ bool CreateNewFile(const char *name, FileHandle *file, int *error) {
 }
 
 // mknod makes a regular file without opening it, and like O_EXCL fails on anything that
-// stands under the name.
+// exists under the name.
 bool CreateEmptyFile(const char *name, int *error) {
     if (!unsupported.mknod) {
         if (mknod(name, S_IFREG | 0666, 0) == 0)
@@ -288,8 +288,8 @@ bool ReplaceWithFile(const char *from, const char *to, int *error) {
 }
 
 // renameat2 with RENAME_NOREPLACE does it in one call; a file system without it gets a link,
-// which fails on anything that stands under the name, and the old name's removal (the link is
-// undone when that fails, so that the file never stands under both).
+// which fails on anything that exists under the name, and the old name's removal (the link is
+// undone when that fails, so that the file never exists under both).
 bool MoveToNewName(const char *from, const char *to, int *error) {
     if (!unsupported.renameNoReplace) {
         if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)

@@ -1,6 +1,6 @@
 // The file calls on Windows: handles, reads at an OVERLAPPED offset, CREATE_NEW. Windows has
 // no unnamed files, no copy inside the system that reads by position, and no signals that end
-// the program from outside: those calls say so, and the program goes the long way.
+// the program from outside: those calls say so, and the program takes the plainer way.
 #include "archive/files/files.h"
 
 #include <cstdio>
@@ -86,7 +86,7 @@ int64_t ReadFileAt(FileHandle file, void *buffer, size_t length, int64_t positio
     return static_cast<int64_t>(total);
 }
 
-bool NameStands(const char *name) {
+bool NameExists(const char *name) {
     return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
 }
 
@@ -196,7 +196,7 @@ bool ReplaceWithFile(const char *from, const char *to, int *error) {
     return false;
 }
 
-// Without MOVEFILE_REPLACE_EXISTING, a move fails on anything that stands under the name.
+// Without MOVEFILE_REPLACE_EXISTING, a move fails on anything that exists under the name.
 bool MoveToNewName(const char *from, const char *to, int *error) {
     if (MoveFileExA(from, to, 0))
         return true;

@@ -1,10 +1,10 @@
-// The ending signals on POSIX (kEndingSignals). A handler is installed at the first thing to
-// guard, never over a signal the program was started with ignored (that one stays ignored) or
-// one handled already. It undoes what is guarded (unlink and tcsetattr are safe in a handler),
-// restores the signal's default action and raises it again, so that the program ends as it
-// would have and its caller sees how. While the terminal is guarded, a stop (Ctrl-Z) puts its
-// settings back before the program stops, and a continuation (fg) applies the program's own
-// again, as full-screen programs do.
+// The ending signals on POSIX (kEndingSignals). A handler is installed at the first file to
+// remove or terminal to restore, never over a signal the program was started with ignored (that
+// one stays ignored) or one handled already. It removes the file and restores the terminal
+// (unlink and tcsetattr are safe in a handler), restores the signal's default action and raises
+// it again, so that the program ends as it would have and its caller sees how. While the
+// terminal is to be restored, a stop (Ctrl-Z) puts its settings back before the program stops, and
+// a continuation (fg) applies the program's own again, as full-screen programs do.
 #include "archive/files/interrupt.h"
 
 #include <atomic>
@@ -44,14 +44,14 @@ static bool IsEndingSignal(int signal) {
     return false;
 }
 
-static std::atomic<const char *> guardedFile{nullptr};
-static std::atomic<const termios *> guardedTerminal{nullptr}, appliedTerminal{nullptr};
+static std::atomic<const char *> fileToRemove{nullptr};
+static std::atomic<const termios *> terminalToRestore{nullptr}, appliedTerminal{nullptr};
 static std::atomic<int> terminalFd{-1};
 
-// A signal that comes while signals are held is kept here until their release. This costs no
+// A signal that comes while signals are deferred is kept here until they resume. This costs no
 // system call, where blocking the signals would cost two for every file made.
-static volatile sig_atomic_t holding = 0;
-static volatile sig_atomic_t heldSignal = 0;
+static volatile sig_atomic_t deferring = 0;
+static volatile sig_atomic_t deferredSignal = 0;
 
 // The signal's default action, in place of ours; `ours` keeps what it was, when wanted.
 static void TakeDefaultAction(int signal, struct sigaction *ours) {
@@ -71,10 +71,10 @@ static void CatchUnlessTaken(int signal, const struct sigaction &handler) {
 }
 
 static void UndoAndEnd(int signal) {
-    const char *name = guardedFile.load();
+    const char *name = fileToRemove.load();
     if (name != nullptr)
         unlink(name);
-    const termios *saved = guardedTerminal.load();
+    const termios *saved = terminalToRestore.load();
     if (saved != nullptr)
         tcsetattr(terminalFd.load(), TCSANOW, saved);
     TakeDefaultAction(signal, nullptr);
@@ -86,8 +86,8 @@ static void UndoAndEnd(int signal) {
 }
 
 static void OnEndingSignal(int signal) {
-    if (holding)
-        heldSignal = signal;
+    if (deferring)
+        deferredSignal = signal;
     else
         UndoAndEnd(signal);
 }
@@ -109,23 +109,23 @@ static void CatchEndingSignals() {
             CatchUnlessTaken(signal, ending);
 }
 
-void GuardFile(const char *name) {
+void RemoveOnEndingSignal(const char *name) {
     if (name != nullptr)
         CatchEndingSignals();
-    guardedFile.store(name);
+    fileToRemove.store(name);
 }
 
-void HoldEndingSignals() {
+void DeferEndingSignals() {
     CatchEndingSignals();
-    holding = 1;
+    deferring = 1;
     std::atomic_signal_fence(std::memory_order_seq_cst);
 }
 
-void ReleaseEndingSignals() {
+void ResumeEndingSignals() {
     std::atomic_signal_fence(std::memory_order_seq_cst);
-    holding = 0;
-    if (heldSignal != 0)
-        UndoAndEnd(heldSignal);
+    deferring = 0;
+    if (deferredSignal != 0)
+        UndoAndEnd(deferredSignal);
 }
 
 // Settings are applied only in the terminal's foreground: a background process that changes
@@ -137,7 +137,7 @@ static void ApplyIfForeground(const termios *settings) {
 }
 
 static void OnStop(int) {
-    ApplyIfForeground(guardedTerminal.load());
+    ApplyIfForeground(terminalToRestore.load());
     struct sigaction ours;
     TakeDefaultAction(SIGTSTP, &ours);
     sigset_t stop;
@@ -154,7 +154,7 @@ static void OnContinue(int) {
     ApplyIfForeground(appliedTerminal.load());
 }
 
-// Installed with a guarded terminal; a stop the program was started with ignored (by a shell
+// Installed with a terminal to restore; a stop the program was started with ignored (by a shell
 // without job control) stays ignored.
 static void CatchStopAndContinue() {
     struct sigaction stop = {}, resume = {};
@@ -167,12 +167,12 @@ static void CatchStopAndContinue() {
     sigaction(SIGCONT, &resume, nullptr);
 }
 
-void GuardTerminal(int fd, const termios *saved, const termios *applied) {
+void RestoreOnEndingSignal(int fd, const termios *saved, const termios *applied) {
     if (saved != nullptr) {
         CatchEndingSignals();
         CatchStopAndContinue();
     }
     terminalFd.store(fd);
     appliedTerminal.store(applied);
-    guardedTerminal.store(saved);
+    terminalToRestore.store(saved);
 }

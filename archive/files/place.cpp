@@ -20,20 +20,20 @@ const char *TemporaryFileName() {
 // as one step: a signal that comes meanwhile waits, so that it never removes a name this run
 // did not make (another run's, or the user's).
 static bool CreateMarked(const char *name, FileHandle *file, int *error) {
-    HoldEndingSignals();
+    DeferEndingSignals();
     bool created = CreateNewFile(name, file, error);
     if (created)
-        GuardFile(name);
-    ReleaseEndingSignals();
+        RemoveOnEndingSignal(name);
+    ResumeEndingSignals();
     return created;
 }
 
 static bool LinkMarked(FileHandle file, const char *name, int *error) {
-    HoldEndingSignals();
+    DeferEndingSignals();
     bool linked = NameUnnamedFile(file, name, error);
     if (linked)
-        GuardFile(name);
-    ReleaseEndingSignals();
+        RemoveOnEndingSignal(name);
+    ResumeEndingSignals();
     return linked;
 }
 
@@ -122,6 +122,6 @@ Finish FinishPlacedFile(PlacedFile *placed, bool complete) {
         finish = Finish{kNameNotTaken, error, kNothingLeft};
     if (finish.finished != kInPlace)
         finish.leftover = RemoveUnfinished(*placed);
-    GuardFile(nullptr);
+    RemoveOnEndingSignal(nullptr);
     return finish;
 }

@@ -55,7 +55,7 @@ static void ReportProblem(const char *format, ...) {
     fflush(stderr);
 }
 
-bool ReportLostOutput() {
+bool CheckOutputDelivered() {
     FlushOutput();
     int error = 0;
     if (!OutputLost(&error))

@@ -13,7 +13,7 @@
 void NameReportingProgram(const char *name);
 
 // Flushes standard output. False, after one report line, when any of it was lost.
-bool ReportLostOutput();
+bool CheckOutputDelivered();
 
 // --- The command line and the archive ---
 

@@ -1,7 +1,6 @@
 // The writer. Everything that would make it refuse is found before anything is written; then
-// the archive is written into a file without a name where the system has them (else under a
-// temporary name, guarded), which takes the archive's name only once complete and closed
-// without fault, and only where nothing stands meanwhile.
+// the archive is written beside its name (place.h), which it takes only once complete and
+// closed without fault, and only where nothing exists by then.
 #include "archive/write/write.h"
 
 #include <cstdio>
@@ -56,12 +55,12 @@ static const char *LastComponent(const char *path) {
 
 // A name the reader takes, on Linux and on Windows alike. Readers rely on the NUL that ends
 // every name inside its record, so a name has one byte less than the record.
-static bool JudgeName(const char *path, const char *name) {
+static bool CheckEntryName(const char *path, const char *name) {
     if (strlen(name) >= kNameRecordBytes) {
         ReportNameTooLong(path, name, kNameRecordBytes - 1);
         return false;
     }
-    NameRefusal refusal = JudgeEntryName(name, true);
+    NameRefusal refusal = WhyNameRefused(name, true);
     if (refusal != kNameSafe)
         ReportNameNotTaken(path, name, refusal);
     return refusal == kNameSafe;
@@ -77,7 +76,7 @@ static bool MeasureFile(const char *path, FileVersion *version) {
 
 // The archive's name must be one its folder can take, and its folder short enough for the
 // temporary names (place.h).
-static bool JudgeArchivePath(const char *archivePath) {
+static bool CheckArchivePath(const char *archivePath) {
     const char *name = LastComponent(archivePath);
     size_t folder = static_cast<size_t>(name - archivePath);
     char folderPath[kLongestFolderBytes + 1];
@@ -147,15 +146,15 @@ static bool PlanArchive(Plan *plan) {
         ReportEmptyArchivePath();
         return false;
     }
-    if (NameStands(plan->archivePath)) {
+    if (NameExists(plan->archivePath)) {
         ReportArchiveStands(plan->archivePath);
         return false;
     }
-    bool fit = JudgeArchivePath(plan->archivePath);
+    bool fit = CheckArchivePath(plan->archivePath);
     for (size_t i = 0; i < plan->count; ++i) {
         plan->names[i] = LastComponent(plan->paths[i]);
         // A file whose name is refused is not measured: on Windows "CON" is the console.
-        bool named = JudgeName(plan->paths[i], plan->names[i]);
+        bool named = CheckEntryName(plan->paths[i], plan->names[i]);
         fit = named && MeasureFile(plan->paths[i], &plan->versions[i]) && fit;
     }
     bool differ = NamesDiffer(*plan);
@@ -309,10 +308,10 @@ static WriteResult WritePlannedArchive(const Plan &plan) {
 
 WriteResult WriteArchive(const char *archivePath, const char *const *paths, size_t count) {
     Plan plan = {archivePath, paths, nullptr, nullptr, nullptr, count};
-    size_t room = count <= kLargestEntryCount ? count : 0;
-    plan.names = static_cast<const char **>(calloc(room + 1, sizeof(const char *)));
-    plan.versions = static_cast<FileVersion *>(calloc(room + 1, sizeof(FileVersion)));
-    plan.entries = static_cast<DirectoryEntry *>(calloc(room + 1, sizeof(DirectoryEntry)));
+    size_t slots = count <= kLargestEntryCount ? count + 1 : 1;
+    plan.names = static_cast<const char **>(calloc(slots, sizeof(const char *)));
+    plan.versions = static_cast<FileVersion *>(calloc(slots, sizeof(FileVersion)));
+    plan.entries = static_cast<DirectoryEntry *>(calloc(slots, sizeof(DirectoryEntry)));
     WriteResult result = kArchiveRefused;
     if (plan.names == nullptr || plan.versions == nullptr || plan.entries == nullptr)
         ReportOutOfMemory("for the list of files"); // GCOVR_EXCL_LINE: only when calloc fails
