@@ -217,63 +217,52 @@ TEST_F(ProgramTest, ThePauseWaitsOnlyForAPersonAtTheTerminal) {
     WriteFile(root_.path + "/in/archive.vorn", BuildArchive({{"one", "1"}}));
     struct Row {
         const char *what;
-        OnTerminal how;
+        std::string keys;          // typed once the pause waits in raw mode
         int endedBy;               // the signal, or 0 for exit status 0
         const char *leftOver = ""; // what the terminal holds afterwards
-        bool noArchive = false;    // run with no argument: the usage line, no file guarded first
+        OnTerminal how = {};
+        bool noArchive = false; // run with no argument: the usage line, no file to remove first
     } rows[] = {
-        {"a key typed; what follows it stays", {}, 0, "ls\n"},
-        {"a key typed ahead, before the prompt", {}, 0},
-        {"Ctrl-C typed", {}, SIGINT},
-        {"Ctrl-C typed, ignored by the caller", {}, 0},
-        {"Ctrl-C typed after the usage line", {}, SIGINT, "", true},
-        {"SIGTERM", {}, SIGTERM},
-        {"SIGHUP", {}, SIGHUP},
-        {"Ctrl-Z and fg twice, then a key", {}, 0},
-        {"stopped, the shell's settings put back, continued, then a key", {}, 0},
-        {"standard output a file: no wait", {}, 0},
-        {"standard input a pipe: nothing read, no wait", {}, 0},
-        {"a background job: no wait", {}, 0},
+        {"a key typed; what follows it stays", "kls\n", 0, "ls\n"},
+        {"a key typed ahead, before the prompt", "", 0},
+        {"Ctrl-C typed", "\x03", SIGINT},
+        {"Ctrl-C typed, ignored by the caller", "\x03x", 0},
+        {"Ctrl-C typed after the usage line", "\x03", SIGINT, "", {}, true},
+        {"SIGTERM", "", SIGTERM},
+        {"SIGHUP", "", SIGHUP},
+        {"Ctrl-Z and fg twice, then a key", "x", 0},
+        {"stopped, the shell's settings put back, continued, then a key", "x", 0},
+        {"standard output a file: no wait", "", 0},
+        {"standard input a pipe: nothing read, no wait", "", 0},
+        {"a background job: no wait", "", 0},
         // A key is all that the terminal sends for one press; a line typed after it stays.
-        {"the Up arrow (CSI)", {}, 0, "\n"},
-        {"F5, then a command line", {}, 0, "ls -l\n"},
-        {"Home in its SS3 form", {}, 0, "\n"},
-        {"\xC3\xA9 in UTF-8", {}, 0, "\n"},
-        {"Escape alone, once nothing follows", {}, 0},
-        {"\xE2\x82\xAC in UTF-8", {}, 0, "\n"},
-        {"an escape sequence that runs on is cut after 32 bytes", {}, 0, "0000\n"},
-        {"Alt and a key", {}, 0, "\n"},
+        {"the Up arrow (CSI)", "\x1B[A\n", 0, "\n"},
+        {"F5, then a command line", "\x1B[15~ls -l\n", 0, "ls -l\n"},
+        {"Home in its SS3 form", "\x1BOH\n", 0, "\n"},
+        {"\xC3\xA9 in UTF-8", "\xC3\xA9\n", 0, "\n"},
+        {"\xE2\x82\xAC in UTF-8", "\xE2\x82\xAC\n", 0, "\n"},
+        {"Escape alone, once nothing follows", "\x1B", 0},
+        {"Alt and a key", "\x1Bx\n", 0, "\n"},
+        {"an escape sequence that runs on is cut after 32 bytes",
+         "\x1B[" + std::string(36, '0') + "\n", 0, "0000\n"},
     };
-    rows[0].how.keys = "kls\n";
     rows[1].how.typedAhead = "k";
-    rows[2].how.keys = "\x03";
-    rows[3].how.keys = "\x03x";
     rows[3].how.interruptIgnored = true;
-    rows[4].how.keys = "\x03";
     rows[5].how.signal = SIGTERM;
     rows[6].how.signal = SIGHUP;
-    rows[7].how.keys = "x";
     rows[7].how.stopsAndContinues = 2;
-    rows[8].how.keys = "x";
     rows[8].how.stopped = true;
     rows[9].how.outputToFile = true;
     rows[10].how.pipedInput = "first line of a list\nsecond\n";
     rows[11].how.background = true;
-    rows[12].how.keys = "\x1B[A\n";
-    rows[13].how.keys = "\x1B[15~ls -l\n";
-    rows[14].how.keys = "\x1BOH\n";
-    rows[15].how.keys = "\xC3\xA9\n";
-    rows[16].how.keys = "\x1B";
-    rows[17].how.keys = "\xE2\x82\xAC\n";
-    std::string runsOn = "\x1B[" + std::string(36, '0') + "\n";
-    rows[18].how.keys = runsOn.c_str();
-    rows[19].how.keys = "\x1Bx\n";
     for (const Row &row : rows) {
         std::vector<std::string> args;
         if (!row.noArchive)
             args.push_back("../in/archive.vorn");
-        TerminalRun run = RunOnTerminal(ProgramCommand(args), work_, row.how);
-        if (*row.how.keys != '\0') {
+        OnTerminal how = row.how;
+        how.keys = row.keys.c_str();
+        TerminalRun run = RunOnTerminal(ProgramCommand(args), work_, how);
+        if (!row.keys.empty()) {
             EXPECT_FALSE(run.during.c_lflag & ECHO) << row.what << ": echo on while waiting";
         }
         EXPECT_TRUE(run.after.c_lflag & ICANON) << row.what << ": line editing not restored";

@@ -50,6 +50,22 @@ void ExpectSmallMemory(const RunResult &result) {
     }
 }
 
+std::vector<std::string> FailingCalls(const std::string &log, const std::string &calls,
+                                      const std::vector<std::string> &settings) {
+    std::vector<std::string> environment = {"LD_PRELOAD=" + FailCallsLibrary(),
+                                            "VORN_CALL_LOG=" + log, "VORN_FAIL_CALLS=" + calls};
+    environment.insert(environment.end(), settings.begin(), settings.end());
+    return environment;
+}
+
+std::vector<std::string> LoggedCalls(const std::string &log) {
+    std::vector<std::string> calls;
+    for (const std::string &line : Lines(PathExists(log) ? ReadFile(log) : ""))
+        calls.push_back(line.substr(line.find(' ') + 1));
+    remove(log.c_str());
+    return calls;
+}
+
 bool LeftOutOnWindows(const std::string &what) {
     if (!TestingWindowsProgram())
         return false;

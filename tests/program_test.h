@@ -24,6 +24,13 @@ std::vector<std::string> Lines(const std::string &text);
 RunOptions TightLimits();
 void ExpectSmallMemory(const RunResult &result);
 
+// The fault sweeps' helpers: the environment that logs the program's file calls to `log` and
+// fails those numbered in `calls` ("N,M"), under the system's `settings` (fail_calls.cpp); and
+// the calls so logged, a "<call>[ failed]" each, the log removed.
+std::vector<std::string> FailingCalls(const std::string &log, const std::string &calls,
+                                      const std::vector<std::string> &settings);
+std::vector<std::string> LoggedCalls(const std::string &log);
+
 // A row of a table left out on the Windows program, with the reason printed.
 bool LeftOutOnWindows(const std::string &what);
 

@@ -376,14 +376,12 @@ TEST_F(WriterTest, EveryFileCallFailingInTurnLeavesNoArchive) {
           {"VORN_NO_TMPFILE=1", "VORN_NO_RENAME_NOREPLACE=1"}}) {
         for (long failing = 0;; ++failing) {
             RunOptions options;
-            options.environment = {"LD_PRELOAD=" + FailCallsLibrary(), "VORN_CALL_LOG=" + log,
-                                   "VORN_FAIL_CALLS=" + std::to_string(failing)};
-            options.environment.insert(options.environment.end(), settings.begin(), settings.end());
+            options.environment = FailingCalls(log, std::to_string(failing), settings);
             RunResult result = Write(args, options);
             ++runs;
-            std::string calls = ReadFile(log), what = "call " + std::to_string(failing) + " of " +
-                                                      std::to_string(Lines(calls).size());
-            remove(log.c_str());
+            std::vector<std::string> calls = LoggedCalls(log);
+            std::string what =
+                "call " + std::to_string(failing) + " of " + std::to_string(calls.size());
             if (result.status == 0) {
                 EXPECT_TRUE(ReadFile(Archive()) == archive) << what;
                 EXPECT_EQ(result.err, "") << what;
@@ -395,14 +393,15 @@ TEST_F(WriterTest, EveryFileCallFailingInTurnLeavesNoArchive) {
             ExpectNoArchiveLeft(what);
             for (const TestEntry &file : files)
                 EXPECT_TRUE(ReadFile(In(file.name)) == file.data) << what;
-            if (failing > 0 && calls.find(" failed\n") == std::string::npos)
+            if (failing > 0 && std::none_of(calls.begin(), calls.end(), [](const std::string &c) {
+                    return c.find(" failed") != std::string::npos;
+                }))
                 break; // no call was left to fail
         }
         // A file appears under the archive's name just before the archive would take it: it
         // is not replaced. A write of the archive fails, and the removal after it.
         RunOptions options;
-        options.environment = {"LD_PRELOAD=" + FailCallsLibrary(), "VORN_CALL_LOG=" + log};
-        options.environment.insert(options.environment.end(), settings.begin(), settings.end());
+        options.environment = FailingCalls(log, "", settings);
         options.environment.push_back("VORN_TAKE=out.vorn");
         RunResult taken = Write(args, options);
         EXPECT_EQ(taken.err, "VornWriter: \"../out.vorn\" appeared while the archive was written: "
@@ -421,19 +420,11 @@ TEST_F(WriterTest, EveryFileCallFailingInTurnLeavesNoArchive) {
             EXPECT_EQ(ReadFile(Archive()), "taken") << "the run removed a name it did not make";
             remove(Archive().c_str());
         }
-        options.environment.pop_back();
-        std::vector<std::string> calls = Lines(ReadFile(log));
-        remove(log.c_str());
-        auto last = [&](const std::string &call) {
-            for (size_t i = calls.size(); i > 0; --i)
-                if (calls[i - 1].substr(calls[i - 1].find(' ') + 1) == call)
-                    return std::to_string(i);
-            return std::string("0");
-        };
+        std::vector<std::string> calls = LoggedCalls(log);
         if (!settings.empty()) {
-            std::string write = last("write");
-            options.environment.push_back("VORN_FAIL_CALLS=" + write + "," +
-                                          std::to_string(std::stol(write) + 2));
+            long write = std::find(calls.rbegin(), calls.rend(), "write").base() - calls.begin();
+            options.environment = FailingCalls(
+                log, std::to_string(write) + "," + std::to_string(write + 2), settings);
             RunResult left = Write(args, options);
             EXPECT_NE(left.err.find("could not be removed"), std::string::npos) << left.err;
             EXPECT_EQ(ListFolder(root_.path).size(), 3u) << "the temporary file is not left";
