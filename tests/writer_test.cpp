@@ -123,8 +123,9 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
     const std::string upper = TestingWindowsProgram() ? "\xC3\x84.txt" : "\xC4.txt",
                       lower = TestingWindowsProgram() ? "\xC3\xA4.txt" : "\xE4.txt";
     std::vector<TestEntry> files = {
-        {"a", "1"},   {"sub/a", "2"},  {"A", "3"},    {"fifteen-chars-x", "4"},
-        {"CON", "5"}, {"bell\a", "8"}, {upper, "11"}, {lower, "12"}};
+        {"a", "1"},    {"sub/a", "2"},  {"A", "3"},    {"fifteen-chars-x", "4"},
+        {"CON", "5"},  {"bell\a", "8"}, {upper, "11"}, {lower, "12"},
+        {"dot.", "6"}, {"ask?", "7"}};
     for (const TestEntry &file : files)
         if (!TestingWindowsProgram() || file.name.find_first_of("\a\\ A") == std::string::npos)
             MakeFiles(root_.path + "/in", {file}, {});
@@ -164,13 +165,14 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
          {"../" + std::string(300, 'x'), "../in/a"},
          "cannot make the archive \"../" + std::string(300, 'x') + "\": File name too long\n",
          true},
-        {"three bad files, one line each",
-         {"../out.vorn", "../in/missing", "../in/fifteen-chars-x", "../in/a", "../in/sub/a"},
+        {"five bad files, one line each",
+         {"../out.vorn", "../in/missing", "../in/fifteen-chars-x", "../in/dot.", "../in/ask?",
+          "../in/a", "../in/sub/a"},
          "cannot read \"../in/missing\": ",
          false,
          "",
          2,
-         3},
+         5},
         {"more than 65535 files", tooMany, "65536 files given: an archive holds 65535 at most\n",
          true},
         {"a folder", {"../out.vorn", "../in/sub"}, "cannot "},

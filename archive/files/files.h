@@ -48,8 +48,8 @@ enum {
 // True where file names follow Windows' rules (device names, dropped trailing dots).
 bool UsesWindowsFileNames();
 
-// Opens a file for reading, shared with other readers and writers. Opening never waits (a
-// FIFO with no writer opens at once).
+// Opens a file for reading, shared with other readers and writers. Neither the open nor a
+// read ever waits (a FIFO with no writer opens at once).
 bool OpenFileToRead(const char *path, FileHandle *file, int *error);
 
 // What tells one version of a regular file from another, as tar does: its size and the times

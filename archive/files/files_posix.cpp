@@ -29,21 +29,25 @@ static bool IsUnsupported(int error) {
            error == EPERM || error == EISDIR;
 }
 
+// The answer of a call that returns -1 with errno on failure.
+static bool Answered(long result, int *error) {
+    if (result >= 0)
+        return true;
+    *error = errno;
+    return false;
+}
+
 bool UsesWindowsFileNames() {
     return false;
 }
 
-// O_NONBLOCK keeps the open of a FIFO from waiting for a writer; it is cleared at once, as
-// it would change nothing else but a device's reads.
+// O_NONBLOCK keeps the open of a FIFO from waiting for a writer, and a read of anything but a
+// regular file (a device or a FIFO, which the program refuses once it sees one) from waiting;
+// a regular file's reads never wait.
 bool OpenFileToRead(const char *path, FileHandle *file, int *error) {
     int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0) {
-        *error = errno;
-        return false;
-    }
-    fcntl(descriptor, F_SETFL, 0);
     *file = descriptor;
-    return true;
+    return Answered(descriptor, error);
 }
 
 // The version of what a stat found, when it is a regular file.
@@ -70,17 +74,8 @@ bool RegularFileVersion(FileHandle file, FileVersion *version, int *error) {
 
 bool ReadableFileVersion(const char *path, FileVersion *version, int *error) {
     struct stat status;
-    if (stat(path, &status) != 0) {
-        *error = errno;
-        return false;
-    }
-    if (!VersionOfRegularFile(status, version, error))
-        return false;
-    if (access(path, R_OK) != 0) {
-        *error = errno;
-        return false;
-    }
-    return true;
+    return Answered(stat(path, &status), error) && VersionOfRegularFile(status, version, error) &&
+           Answered(access(path, R_OK), error);
 }
 
 int64_t ReadFileAt(FileHandle file, void *buffer, size_t length, int64_t position, int *error) {
@@ -160,10 +155,8 @@ bool NameExists(const char *name) {
 
 bool FolderTakesName(const char *folder, const char *name, int *error) {
     struct stat status;
-    if (stat(folder, &status) != 0) {
-        *error = errno;
+    if (!Answered(stat(folder, &status), error))
         return false;
-    }
     long longest = pathconf(folder, _PC_NAME_MAX);
     *error = !S_ISDIR(status.st_mode)                                     ? ENOTDIR
              : name[0] == '\0'                                            ? EISDIR
@@ -176,12 +169,8 @@ bool FolderTakesName(const char *folder, const char *name, int *error) {
 // O_NOFOLLOW says the same for links once more.
 bool CreateNewFile(const char *name, FileHandle *file, int *error) {
     int descriptor = open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (descriptor < 0) {
-        *error = errno;
-        return false;
-    }
     *file = descriptor;
-    return true;
+    return Answered(descriptor, error);
 }
 
 // mknod makes a regular file without opening it, and like O_EXCL fails on anything that
@@ -241,10 +230,7 @@ bool NameUnnamedFile(FileHandle file, const char *name, int *error) {
         snprintf(path, sizeof path, "/proc/self/fd/%d", descriptor);
         linked = linkat(AT_FDCWD, path, AT_FDCWD, name, AT_SYMLINK_FOLLOW);
     }
-    if (linked == 0)
-        return true;
-    *error = errno;
-    return false;
+    return Answered(linked, error);
 }
 #else
 bool CreateUnnamedFile(const char *, FileHandle *) {
@@ -274,17 +260,11 @@ bool WriteFileData(FileHandle file, const void *data, size_t length, size_t *wri
 }
 
 bool CloseFile(FileHandle file, int *error) {
-    if (close(static_cast<int>(file)) == 0)
-        return true;
-    *error = errno;
-    return false;
+    return Answered(close(static_cast<int>(file)), error);
 }
 
 bool ReplaceWithFile(const char *from, const char *to, int *error) {
-    if (rename(from, to) == 0)
-        return true;
-    *error = errno;
-    return false;
+    return Answered(rename(from, to), error);
 }
 
 // renameat2 with RENAME_NOREPLACE does it in one call; a file system without it gets a link,
@@ -299,22 +279,16 @@ bool MoveToNewName(const char *from, const char *to, int *error) {
             return false;
         unsupported.renameNoReplace = true;
     }
-    if (link(from, to) != 0) {
-        *error = errno;
+    if (!Answered(link(from, to), error))
         return false;
-    }
-    if (unlink(from) == 0)
+    if (Answered(unlink(from), error))
         return true;
-    *error = errno;
     unlink(to);
     return false;
 }
 
 bool RemoveFile(const char *name, int *error) {
-    if (unlink(name) == 0)
-        return true;
-    *error = errno;
-    return false;
+    return Answered(unlink(name), error);
 }
 
 unsigned long CurrentProcessNumber() {

@@ -15,19 +15,31 @@ static HANDLE AsHandle(FileHandle file) {
     return reinterpret_cast<HANDLE>(file);
 }
 
+// The answer of a call that fails with FALSE and leaves its code for GetLastError.
+static bool Answered(BOOL succeeded, int *error) {
+    if (!succeeded)
+        *error = static_cast<int>(GetLastError());
+    return succeeded;
+}
+
 // ReadFile and WriteFile take a 32-bit count: a larger length goes in parts of 1 GiB.
 static DWORD PartOf(size_t left) {
     return left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
 }
 
 // No FILE_SHARE_DELETE: while the archive is read, nothing can rename over it or remove it.
+// Only a disk file is kept open, so that no read can wait on a pipe or a device.
 bool OpenFileToRead(const char *path, FileHandle *file, int *error) {
     HANDLE handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     *file = reinterpret_cast<FileHandle>(handle);
-    if (handle == INVALID_HANDLE_VALUE)
-        *error = static_cast<int>(GetLastError());
-    return handle != INVALID_HANDLE_VALUE;
+    if (!Answered(handle != INVALID_HANDLE_VALUE, error))
+        return false;
+    if (GetFileType(handle) == FILE_TYPE_DISK)
+        return true;
+    CloseHandle(handle);
+    *error = kErrorNotRegularFile;
+    return false;
 }
 
 static int64_t Ticks(const LARGE_INTEGER &time) {
@@ -43,11 +55,11 @@ bool RegularFileVersion(FileHandle file, FileVersion *version, int *error) {
     }
     LARGE_INTEGER bytes;
     FILE_BASIC_INFO times;
-    if (!GetFileSizeEx(AsHandle(file), &bytes) ||
-        !GetFileInformationByHandleEx(AsHandle(file), FileBasicInfo, &times, sizeof times)) {
-        *error = static_cast<int>(GetLastError());
+    if (!Answered(
+            GetFileSizeEx(AsHandle(file), &bytes) &&
+                GetFileInformationByHandleEx(AsHandle(file), FileBasicInfo, &times, sizeof times),
+            error))
         return false;
-    }
     *version = FileVersion{bytes.QuadPart, Ticks(times.LastWriteTime), Ticks(times.ChangeTime)};
     return true;
 }
@@ -157,10 +169,7 @@ bool WriteFileData(FileHandle file, const void *data, size_t length, size_t *wri
 }
 
 bool CloseFile(FileHandle file, int *error) {
-    if (CloseHandle(AsHandle(file)))
-        return true;
-    *error = static_cast<int>(GetLastError());
-    return false;
+    return Answered(CloseHandle(AsHandle(file)), error);
 }
 
 // How many names the file has, or 0 when that cannot be told; links are not followed.
@@ -198,17 +207,11 @@ bool ReplaceWithFile(const char *from, const char *to, int *error) {
 
 // Without MOVEFILE_REPLACE_EXISTING, a move fails on anything that exists under the name.
 bool MoveToNewName(const char *from, const char *to, int *error) {
-    if (MoveFileExA(from, to, 0))
-        return true;
-    *error = static_cast<int>(GetLastError());
-    return false;
+    return Answered(MoveFileExA(from, to, 0), error);
 }
 
 bool RemoveFile(const char *name, int *error) {
-    if (DeleteFileA(name))
-        return true;
-    *error = static_cast<int>(GetLastError());
-    return false;
+    return Answered(DeleteFileA(name), error);
 }
 
 unsigned long CurrentProcessNumber() {

@@ -22,8 +22,6 @@ static const char *DescribeError(int error) {
         return "not a regular file";
     if (error == kErrorNameTooLong)
         return "path too long";
-    if (error == kErrorUnsupported)
-        return "not supported";
     return DescribeFileError(error);
 }
 

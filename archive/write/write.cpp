@@ -97,7 +97,7 @@ static bool NamesDiffer(const Plan &plan) {
     size_t slots = 64;
     while (slots < 2 * plan.count)
         slots *= 2;
-    size_t *table = static_cast<size_t *>(calloc(slots, sizeof(size_t))); // index + 1
+    uint32_t *table = static_cast<uint32_t *>(calloc(slots, sizeof(uint32_t))); // index + 1
     if (table == nullptr) {
         ReportOutOfMemory("for the list of files"); // GCOVR_EXCL_LINE: only when calloc fails
         return false;                               // GCOVR_EXCL_LINE
@@ -108,7 +108,7 @@ static bool NamesDiffer(const Plan &plan) {
         while (table[slot] != 0 && !NamesClash(plan.names[table[slot] - 1], plan.names[i]))
             slot = (slot + 1) & (slots - 1);
         if (table[slot] == 0) {
-            table[slot] = i + 1;
+            table[slot] = static_cast<uint32_t>(i + 1);
         } else {
             ReportSameName(plan.paths[table[slot] - 1], plan.paths[i]);
             differ = false;
@@ -228,20 +228,19 @@ static bool SameVersion(const FileVersion &a, const FileVersion &b) {
     return a.size == b.size && a.modified == b.modified && a.changed == b.changed;
 }
 
-// Copies the open file when it is still the version measured, and checks that it stayed so.
+// Copies the open file, then checks that it is still the version measured. A path that came
+// to name a FIFO or a device meanwhile cannot make the read wait (files.h), and is refused as
+// what it is.
 static Copied CopyVersion(FileHandle file, const FileVersion &measured, Gathered *gathered,
                           bool *same) {
-    FileVersion now;
-    int error = 0;
-    if (!RegularFileVersion(file, &now, &error))
-        return Copied{kReadFailed, error, 0};
-    *same = SameVersion(now, measured);
-    if (!*same)
-        return Copied{kSourceEnded, 0, 0};
     Copied copied = static_cast<size_t>(measured.size) < kSmallFileBytes
                         ? GatherSmallFile(file, measured.size, gathered)
                         : CopyLargeFile(file, measured.size, gathered);
-    *same = RegularFileVersion(file, &now, &error) && SameVersion(now, measured);
+    FileVersion now;
+    int error = 0;
+    if (!RegularFileVersion(file, &now, &error))
+        return Copied{kReadFailed, error, copied.bytes};
+    *same = SameVersion(now, measured);
     return copied;
 }
 
