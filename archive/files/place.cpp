@@ -16,25 +16,16 @@ const char *TemporaryFileName() {
     return temporaryName;
 }
 
-// A file is made, or an unnamed one named, and its name marked for removal by an ending signal
-// as one step: a signal that comes meanwhile waits, so that it never removes a name this run
-// did not make (another run's, or the user's).
-static bool CreateMarked(const char *name, FileHandle *file, int *error) {
+// A new file is made under `name`, or the unnamed `*file` linked to it, and the name marked
+// for removal by an ending signal as one step: a signal that comes meanwhile waits, so that it
+// never removes a name this run did not make (another run's, or the user's).
+static bool MakeMarked(const char *name, FileHandle *file, bool link, int *error) {
     DeferEndingSignals();
-    bool created = CreateNewFile(name, file, error);
-    if (created)
+    bool made = link ? NameUnnamedFile(*file, name, error) : CreateNewFile(name, file, error);
+    if (made)
         RemoveOnEndingSignal(name);
     ResumeEndingSignals();
-    return created;
-}
-
-static bool LinkMarked(FileHandle file, const char *name, int *error) {
-    DeferEndingSignals();
-    bool linked = NameUnnamedFile(file, name, error);
-    if (linked)
-        RemoveOnEndingSignal(name);
-    ResumeEndingSignals();
-    return linked;
+    return made;
 }
 
 // Gives the file a temporary name in its folder: a new file under it (`create`), or the unnamed
@@ -45,8 +36,7 @@ static bool TakeTemporaryName(PlacedFile *placed, bool create, int *error) {
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
         snprintf(temporaryName, sizeof temporaryName, "%s.%s-%lu-%lu.tmp", placed->folder,
                  placed->program, process, ++serial);
-        if (create ? CreateMarked(temporaryName, &placed->file, error)
-                   : LinkMarked(placed->file, temporaryName, error)) {
+        if (MakeMarked(temporaryName, &placed->file, !create, error)) {
             placed->state = kUnderTemporary;
             return true;
         }
@@ -65,7 +55,7 @@ static bool CreateUnderName(PlacedFile *placed, bool empty, int *error) {
     if (empty && *error != kErrorUnsupported)
         return false;
     placed->state = kUnderName;
-    return CreateMarked(placed->name, &placed->file, error);
+    return MakeMarked(placed->name, &placed->file, false, error);
 }
 
 bool CreatePlacedFile(PlacedFile *placed, bool empty, int *error) {
@@ -84,8 +74,9 @@ bool CreatePlacedFile(PlacedFile *placed, bool empty, int *error) {
 // replaces), else to a temporary name, which a rename then gives the name.
 static void LinkUnnamed(PlacedFile *placed, Finish *finish) {
     int error = 0;
-    bool linked = placed->mode == kKeepExisting ? LinkMarked(placed->file, placed->name, &error)
-                                                : TakeTemporaryName(placed, false, &error);
+    bool linked = placed->mode == kKeepExisting
+                      ? MakeMarked(placed->name, &placed->file, true, &error)
+                      : TakeTemporaryName(placed, false, &error);
     if (!linked)
         *finish = Finish{kNameNotTaken, error, kNothingLeft};
     else if (placed->mode == kKeepExisting)
