@@ -30,14 +30,13 @@ std::string EncodeNameRecord(const std::string &name) {
 }
 
 std::string BuildArchive(const std::vector<TestEntry> &entries) {
-    std::vector<DirectoryEntry> table(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i)
-        table[i] = {entries[i].tag, 0, static_cast<int32_t>(entries[i].data.size())};
-    PlaceEntryData(table.data(), table.size());
     std::string archive = EncodeEntryCount(static_cast<uint16_t>(entries.size()));
-    for (const DirectoryEntry &entry : table)
-        archive += EncodeDirectoryEntry(entry.tag, static_cast<uint32_t>(entry.offset),
-                                        static_cast<uint32_t>(entry.size));
+    int64_t position = FirstDataPosition(entries.size());
+    for (const TestEntry &entry : entries) {
+        archive += EncodeDirectoryEntry(entry.tag, static_cast<uint32_t>(position),
+                                        static_cast<uint32_t>(entry.data.size()));
+        position += static_cast<int64_t>(entry.data.size());
+    }
     for (const TestEntry &entry : entries)
         archive += entry.data;
     for (const TestEntry &entry : entries)

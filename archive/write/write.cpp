@@ -23,24 +23,17 @@ static_assert(sizeof buffer >= kEntryCountBytes + kDirectoryEntryBytes * kLarges
                   sizeof buffer >= kBufferBytes,
               "a table fits the buffer");
 
-// What the archive is made of: per file its path, entry name, the version measured, and its
-// entry.
+// What the archive is made of: per file its path, entry name and the version measured.
 struct Plan {
     const char *archivePath;
     const char *const *paths;
     const char **names;
     FileVersion *versions;
-    DirectoryEntry *entries;
     size_t count;
 };
 
-int64_t PlaceEntryData(DirectoryEntry *entries, size_t count) {
-    int64_t position = static_cast<int64_t>(kEntryCountBytes + kDirectoryEntryBytes * count);
-    for (size_t i = 0; i < count; ++i) {
-        entries[i].offset = static_cast<int32_t>(position);
-        position += entries[i].size;
-    }
-    return position;
+int64_t FirstDataPosition(size_t count) {
+    return static_cast<int64_t>(kEntryCountBytes + kDirectoryEntryBytes * count);
 }
 
 // After the last '/', and on Windows also '\' or ':' (a drive).
@@ -118,11 +111,10 @@ static bool NamesDiffer(const Plan &plan) {
     return differ;
 }
 
-// The archive's size, by the layout that PlaceEntryData follows; INT64_MAX for one too large
-// to count.
+// The archive's size; INT64_MAX for one too large to count.
 static int64_t ArchiveBytes(const Plan &plan) {
-    int64_t bytes = static_cast<int64_t>(kEntryCountBytes +
-                                         (kDirectoryEntryBytes + kNameRecordBytes) * plan.count);
+    int64_t bytes =
+        FirstDataPosition(plan.count) + static_cast<int64_t>(kNameRecordBytes * plan.count);
     for (size_t i = 0; i < plan.count; ++i) {
         if (plan.versions[i].size > INT64_MAX - bytes)
             return INT64_MAX;
@@ -165,9 +157,6 @@ static bool PlanArchive(Plan *plan) {
         ReportArchiveTooLarge(archiveBytes);
         return false;
     }
-    for (size_t i = 0; i < plan->count; ++i)
-        plan->entries[i] = DirectoryEntry{0, 0, static_cast<int32_t>(plan->versions[i].size)};
-    PlaceEntryData(plan->entries, plan->count);
     return true;
 }
 
@@ -190,9 +179,14 @@ static bool WriteGathered(Gathered *gathered, int *error) {
 // The count and the entry table, gathered.
 static void GatherEntryTable(const Plan &plan, Gathered *gathered) {
     EncodeEntryCount(static_cast<uint16_t>(plan.count), buffer);
-    for (size_t i = 0; i < plan.count; ++i)
-        EncodeDirectoryEntry(plan.entries[i], buffer + kEntryCountBytes + kDirectoryEntryBytes * i);
-    gathered->bytes = kEntryCountBytes + kDirectoryEntryBytes * plan.count;
+    int64_t position = FirstDataPosition(plan.count);
+    for (size_t i = 0; i < plan.count; ++i) {
+        int32_t size = static_cast<int32_t>(plan.versions[i].size);
+        EncodeDirectoryEntry(DirectoryEntry{0, static_cast<int32_t>(position), size},
+                             buffer + kEntryCountBytes + kDirectoryEntryBytes * i);
+        position += size;
+    }
+    gathered->bytes = static_cast<size_t>(FirstDataPosition(plan.count));
 }
 
 static bool WriteNameTable(const Plan &plan, FileHandle file, int *error) {
@@ -306,18 +300,16 @@ static WriteResult WritePlannedArchive(const Plan &plan) {
 }
 
 WriteResult WriteArchive(const char *archivePath, const char *const *paths, size_t count) {
-    Plan plan = {archivePath, paths, nullptr, nullptr, nullptr, count};
+    Plan plan = {archivePath, paths, nullptr, nullptr, count};
     size_t slots = count <= kLargestEntryCount ? count + 1 : 1;
     plan.names = static_cast<const char **>(calloc(slots, sizeof(const char *)));
     plan.versions = static_cast<FileVersion *>(calloc(slots, sizeof(FileVersion)));
-    plan.entries = static_cast<DirectoryEntry *>(calloc(slots, sizeof(DirectoryEntry)));
     WriteResult result = kArchiveRefused;
-    if (plan.names == nullptr || plan.versions == nullptr || plan.entries == nullptr)
+    if (plan.names == nullptr || plan.versions == nullptr)
         ReportOutOfMemory("for the list of files"); // GCOVR_EXCL_LINE: only when calloc fails
     else if (PlanArchive(&plan))
         result = WritePlannedArchive(plan);
     free(plan.names);
     free(plan.versions);
-    free(plan.entries);
     return result;
 }

@@ -19,6 +19,6 @@ enum WriteResult {
 // cannot be made is reported, and then nothing is left under the archive's path.
 WriteResult WriteArchive(const char *archivePath, const char *const *paths, size_t count);
 
-// Places the data of `count` entries, whose sizes are set, one after another right after the
-// entry table; returns where the name table begins. The caller has made sure the archive fits.
-int64_t PlaceEntryData(DirectoryEntry *entries, size_t count);
+// The layout's rule for the data: the entries' data follow one another in table order, from
+// right after the entry table of an archive of `count` entries.
+int64_t FirstDataPosition(size_t count);
