@@ -422,18 +422,28 @@ TEST_F(WriterTest, EveryFileCallFailingInTurnLeavesNoArchive) {
             EXPECT_EQ(ReadFile(Archive()), "taken") << "the run removed a name it did not make";
             remove(Archive().c_str());
         }
+        // A failure, and the removal after it: the report names what is left. With a temporary
+        // file, its last write; with an unnamed one, its close once it has the archive's name.
+        LoggedCalls(log);
+        options.environment = FailingCalls(log, "", settings);
+        Write(args, options);
+        remove(Archive().c_str());
         std::vector<std::string> calls = LoggedCalls(log);
-        if (!settings.empty()) {
-            long write = std::find(calls.rbegin(), calls.rend(), "write").base() - calls.begin();
-            options.environment = FailingCalls(
-                log, std::to_string(write) + "," + std::to_string(write + 2), settings);
-            RunResult left = Write(args, options);
-            EXPECT_NE(left.err.find("could not be removed"), std::string::npos) << left.err;
-            EXPECT_EQ(ListFolder(root_.path).size(), 3u) << "the temporary file is not left";
-            for (const std::string &name : ListFolder(root_.path))
-                if (name.rfind(".VornWriter-", 0) == 0)
-                    remove((root_.path + "/" + name).c_str());
+        long failing = std::find(calls.rbegin(), calls.rend(), "write").base() - calls.begin();
+        if (settings.empty()) {
+            auto linked = std::find(calls.begin(), calls.end(), "linkat");
+            failing = std::find(linked, calls.end(), "close") - calls.begin() + 1;
         }
+        options.environment = FailingCalls(log,
+                                           std::to_string(failing) + "," +
+                                               std::to_string(failing + (settings.empty() ? 1 : 2)),
+                                           settings);
+        RunResult left = Write(args, options);
+        EXPECT_NE(left.err.find("could not be removed"), std::string::npos) << left.err;
+        EXPECT_EQ(ListFolder(root_.path).size(), 3u) << "no file is left: " << left.err;
+        for (const std::string &name : ListFolder(root_.path))
+            if (name != "in" && name != "work")
+                remove((root_.path + "/" + name).c_str());
     }
     std::cout << runs << " runs of the writer with file calls failing\n";
 }

@@ -307,3 +307,8 @@ void ReportArchiveNotWritten(const char *archivePath, int error) {
 void ReportTemporaryFileLeft(const char *path) {
     ReportProblem("the temporary file \"%s\" could not be removed", ShowPath(path).text);
 }
+
+void ReportPartialArchiveLeft(const char *archivePath) {
+    ReportProblem("\"%s\" may not hold all of the archive, and could not be removed",
+                  ShowPath(archivePath).text);
+}

@@ -64,3 +64,5 @@ void ReportSizeUnknown(const char *path);
 void ReportFileUnread(const char *path, int error);
 void ReportArchiveNotWritten(const char *archivePath, int error);
 void ReportTemporaryFileLeft(const char *path);
+// The archive's close failed once it had its name, and its removal too.
+void ReportPartialArchiveLeft(const char *archivePath);

@@ -296,6 +296,8 @@ static WriteResult WritePlannedArchive(const Plan &plan) {
         ReportArchiveNotWritten(path, finish.error);
     if (finish.leftover == kTemporaryLeft)
         ReportTemporaryFileLeft(TemporaryFileName());
+    else if (finish.leftover == kPartLeft)
+        ReportPartialArchiveLeft(path);
     return finish.finished == kInPlace ? kArchiveMade : kArchiveNotMade;
 }
 
