@@ -23,9 +23,11 @@ static_assert(sizeof buffer >= kEntryCountBytes + kDirectoryEntryBytes * kLarges
                   sizeof buffer >= kBufferBytes,
               "a table fits the buffer");
 
-// What the archive is made of: per file its path, entry name and the version measured.
+// What the archive is made of: its folder (with its separator, "" for the working folder), and
+// per file its path, entry name and the version measured.
 struct Plan {
     const char *archivePath;
+    char folder[kLongestFolderBytes + 1];
     const char *const *paths;
     const char **names;
     FileVersion *versions;
@@ -68,18 +70,18 @@ static bool MeasureFile(const char *path, FileVersion *version) {
 }
 
 // The archive's name must be one its folder can take, and its folder short enough for the
-// temporary names (place.h).
-static bool CheckArchivePath(const char *archivePath) {
-    const char *name = LastComponent(archivePath);
-    size_t folder = static_cast<size_t>(name - archivePath);
-    char folderPath[kLongestFolderBytes + 1];
+// temporary names (place.h); the folder is noted for them.
+static bool CheckArchivePath(Plan *plan) {
+    const char *name = LastComponent(plan->archivePath);
+    size_t folder = static_cast<size_t>(name - plan->archivePath);
     int error = kErrorNameTooLong;
     if (folder <= kLongestFolderBytes) {
-        snprintf(folderPath, sizeof folderPath, "%.*s", static_cast<int>(folder), archivePath);
-        if (FolderTakesName(folder == 0 ? "." : folderPath, name, &error))
+        snprintf(plan->folder, sizeof plan->folder, "%.*s", static_cast<int>(folder),
+                 plan->archivePath);
+        if (FolderTakesName(folder == 0 ? "." : plan->folder, name, &error))
             return true;
     }
-    ReportArchivePathRefused(archivePath, error);
+    ReportArchivePathRefused(plan->archivePath, error);
     return false;
 }
 
@@ -142,7 +144,7 @@ static bool PlanArchive(Plan *plan) {
         ReportArchiveStands(plan->archivePath);
         return false;
     }
-    bool fit = CheckArchivePath(plan->archivePath);
+    bool fit = CheckArchivePath(plan);
     for (size_t i = 0; i < plan->count; ++i) {
         plan->names[i] = LastComponent(plan->paths[i]);
         // A file whose name is refused is not measured: on Windows "CON" is the console.
@@ -281,9 +283,7 @@ static WriteResult WriteContents(const Plan &plan, FileHandle file) {
 // nothing exists by then (place.h).
 static WriteResult WritePlannedArchive(const Plan &plan) {
     const char *path = plan.archivePath;
-    char folder[kLongestFolderBytes + 1];
-    snprintf(folder, sizeof folder, "%.*s", static_cast<int>(LastComponent(path) - path), path);
-    PlacedFile placed = {kKeepExisting, folder, path, "VornWriter", kUnnamed, 0};
+    PlacedFile placed = {kKeepExisting, plan.folder, path, "VornWriter", kUnnamed, 0};
     int error = 0;
     if (!CreatePlacedFile(&placed, false, &error)) {
         ReportArchiveNotWritten(path, error);
@@ -302,7 +302,7 @@ static WriteResult WritePlannedArchive(const Plan &plan) {
 }
 
 WriteResult WriteArchive(const char *archivePath, const char *const *paths, size_t count) {
-    Plan plan = {archivePath, paths, nullptr, nullptr, count};
+    Plan plan = {archivePath, "", paths, nullptr, nullptr, count};
     size_t slots = count <= kLargestEntryCount ? count + 1 : 1;
     plan.names = static_cast<const char **>(calloc(slots, sizeof(const char *)));
     plan.versions = static_cast<FileVersion *>(calloc(slots, sizeof(FileVersion)));
