@@ -28,15 +28,15 @@ static bool MakeMarked(const char *name, FileHandle *file, bool link, int *error
     return made;
 }
 
-// Gives the file a temporary name in its folder: a new file under it (`create`), or the unnamed
-// one linked to it.
-static bool TakeTemporaryName(PlacedFile *placed, bool create, int *error) {
+// Gives the file a temporary name in its folder: a new file under it, or the unnamed one linked
+// to it (`link`).
+static bool TakeTemporaryName(PlacedFile *placed, bool link, int *error) {
     static const unsigned long process = CurrentProcessNumber();
     static unsigned long serial = 0;
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
         snprintf(temporaryName, sizeof temporaryName, "%s.%s-%lu-%lu.tmp", placed->folder,
                  placed->program, process, ++serial);
-        if (MakeMarked(temporaryName, &placed->file, !create, error)) {
+        if (MakeMarked(temporaryName, &placed->file, link, error)) {
             placed->state = kUnderTemporary;
             return true;
         }
@@ -67,7 +67,7 @@ bool CreatePlacedFile(PlacedFile *placed, bool empty, int *error) {
     }
     placed->state = kUnnamed;
     const char *folder = placed->folder[0] == '\0' ? "." : placed->folder;
-    return CreateUnnamedFile(folder, &placed->file) || TakeTemporaryName(placed, true, error);
+    return CreateUnnamedFile(folder, &placed->file) || TakeTemporaryName(placed, false, error);
 }
 
 // A complete unnamed file is linked to its name where nothing may be replaced (a link never
@@ -76,7 +76,7 @@ static void LinkUnnamed(PlacedFile *placed, Finish *finish) {
     int error = 0;
     bool linked = placed->mode == kKeepExisting
                       ? MakeMarked(placed->name, &placed->file, true, &error)
-                      : TakeTemporaryName(placed, false, &error);
+                      : TakeTemporaryName(placed, true, &error);
     if (!linked)
         *finish = Finish{kNameNotTaken, error, kNothingLeft};
     else if (placed->mode == kKeepExisting)
