@@ -5,7 +5,6 @@
 #include <cstdlib>
 
 #include "archive/extract/extract.h"
-#include "archive/files/copy.h"
 #include "archive/files/files.h"
 #include "archive/format/format.h"
 #include "archive/report/output.h"
@@ -17,13 +16,12 @@ struct Archive {
     const char *path;
 };
 
-// The directory as read. Records that the archive did not hold in full stay zero: a
-// missing entry copies nothing. Only the first `named` entries have a name; a damaged
-// directory leaves the rest without one.
+// The directory as read: its two tables' bytes, each record decoded as its entry is unpacked.
+// Only the first `named` entries have a name; a damaged directory leaves the rest without one.
 struct Directory {
     uint16_t entryCount;
-    DirectoryEntry *entries;
-    NameRecord *names;
+    unsigned char *entryTable;
+    unsigned char *nameTable;
     size_t named;
     bool damaged;
     DirectoryDamage damage;
@@ -38,22 +36,22 @@ static int64_t ReadArchive(const Archive &archive, void *buffer, size_t length, 
     return got;
 }
 
-static void NoteMissingBytes(Directory *directory, const char *table, int64_t start, size_t needed,
-                             int64_t got) {
-    directory->damaged = true;
-    directory->damage.table = table;
-    directory->damage.start = start;
-    directory->damage.needed = needed;
-    directory->damage.got = static_cast<size_t>(got);
+// Reads `bytes` of a table at `start`; fewer, when the archive ends first, are its damage.
+static int64_t ReadTable(const Archive &archive, Directory *directory, const char *table,
+                         int64_t start, unsigned char *into, size_t bytes) {
+    int64_t got = ReadArchive(archive, into, bytes, start);
+    if (got >= 0 && static_cast<size_t>(got) < bytes) {
+        directory->damaged = true;
+        directory->damage = DirectoryDamage{table, start, bytes, static_cast<size_t>(got), {}};
+    }
+    return got;
 }
 
 static bool ReadEntryCount(const Archive &archive, Directory *directory) {
     unsigned char raw[kEntryCountBytes];
-    int64_t got = ReadArchive(archive, raw, sizeof raw, 0);
+    int64_t got = ReadTable(archive, directory, "the entry count", 0, raw, sizeof raw);
     if (got == static_cast<int64_t>(sizeof raw))
         directory->entryCount = DecodeEntryCount(raw);
-    else if (got >= 0)
-        NoteMissingBytes(directory, "the entry count", 0, sizeof raw, got);
     return got >= 0;
 }
 
@@ -61,65 +59,29 @@ static bool ReadEntryCount(const Archive &archive, Directory *directory) {
 // a shortage of memory is an answer, never an exception.
 static bool ReserveDirectory(Directory *directory) {
     size_t count = directory->entryCount;
-    directory->entries = static_cast<DirectoryEntry *>(calloc(count, sizeof(DirectoryEntry)));
-    directory->names = static_cast<NameRecord *>(calloc(count, sizeof(NameRecord)));
-    return directory->entries != nullptr && directory->names != nullptr;
-}
-
-// The tables are read a chunk of records at a time (copy.h).
-
-static void DecodeRecord(const unsigned char *raw, DirectoryEntry *entry) {
-    *entry = DecodeDirectoryEntry(raw);
-}
-
-static void DecodeRecord(const unsigned char *raw, NameRecord *name) {
-    *name = DecodeNameRecord(raw);
-}
-
-// Reads `count` records of recordBytes each from `position` on. Records the archive does
-// not hold in full keep their zero value. Returns the number of bytes read, or -1 when a
-// read failed.
-template <size_t recordBytes, typename Record>
-static int64_t ReadTable(const Archive &archive, int64_t position, Record *records, size_t count) {
-    unsigned char chunk[kRecordsPerChunk * recordBytes];
-    size_t total = 0;
-    for (size_t first = 0; first < count; first += kRecordsPerChunk) {
-        size_t wanted =
-            (count - first < kRecordsPerChunk ? count - first : kRecordsPerChunk) * recordBytes;
-        int64_t got = ReadArchive(archive, chunk, wanted, position + static_cast<int64_t>(total));
-        if (got < 0)
-            return -1;
-        for (size_t i = 0; i < static_cast<size_t>(got) / recordBytes; ++i)
-            DecodeRecord(chunk + i * recordBytes, &records[first + i]);
-        total += static_cast<size_t>(got);
-        if (static_cast<size_t>(got) < wanted)
-            break;
-    }
-    return static_cast<int64_t>(total);
+    directory->entryTable = static_cast<unsigned char *>(calloc(count, kDirectoryEntryBytes));
+    directory->nameTable = static_cast<unsigned char *>(calloc(count, kNameRecordBytes));
+    return directory->entryTable != nullptr && directory->nameTable != nullptr;
 }
 
 // Names are read only from the position the last entry gives, and only when the whole
 // entry table was read. False when a read failed.
 static bool ReadTables(const Archive &archive, Directory *directory) {
     size_t count = directory->entryCount;
-    size_t entryBytes = count * kDirectoryEntryBytes;
-    int64_t got =
-        ReadTable<kDirectoryEntryBytes>(archive, kEntryCountBytes, directory->entries, count);
-    if (got >= 0 && static_cast<size_t>(got) < entryBytes)
-        NoteMissingBytes(directory, "the entry table", kEntryCountBytes, entryBytes, got);
+    int64_t got = ReadTable(archive, directory, "the entry table", kEntryCountBytes,
+                            directory->entryTable, count * kDirectoryEntryBytes);
     if (got < 0 || directory->damaged)
         return got >= 0;
-    const DirectoryEntry &last = directory->entries[count - 1];
+    DirectoryEntry last =
+        DecodeDirectoryEntry(directory->entryTable + (count - 1) * kDirectoryEntryBytes);
     int64_t namesAt = FindNameTablePosition(last);
     if (namesAt < 0) {
         directory->damaged = true;
         directory->damage.lastEntry = last;
         return true;
     }
-    size_t nameBytes = count * kNameRecordBytes;
-    got = ReadTable<kNameRecordBytes>(archive, namesAt, directory->names, count);
-    if (got >= 0 && static_cast<size_t>(got) < nameBytes)
-        NoteMissingBytes(directory, "the name table", namesAt, nameBytes, got);
+    got = ReadTable(archive, directory, "the name table", namesAt, directory->nameTable,
+                    count * kNameRecordBytes);
     directory->named = got < 0 ? 0 : static_cast<size_t>(got) / kNameRecordBytes;
     return got >= 0;
 }
@@ -150,9 +112,12 @@ static bool UnpackEntries(FileHandle file, const Directory &directory) {
     bool allWritten = true;
     int count = directory.entryCount;
     for (int i = 0; i < count; ++i) {
-        const char *name = directory.names[i].name;
-        if (static_cast<size_t>(i) < directory.named) {
-            const DirectoryEntry &entry = directory.entries[i];
+        NameRecord record = DecodeNameRecord(directory.nameTable + i * kNameRecordBytes);
+        bool named = static_cast<size_t>(i) < directory.named;
+        const char *name = named ? record.name : ""; // a record cut short has no name
+        if (named) {
+            DirectoryEntry entry =
+                DecodeDirectoryEntry(directory.entryTable + i * kDirectoryEntryBytes);
             ExtractOutcome outcome = ExtractEntry(&reader, name, entry);
             if (outcome.result != kEntryWritten) {
                 ReportEntry(static_cast<unsigned>(i + 1), name, entry, outcome);
@@ -193,8 +158,8 @@ ArchiveResult ListArchive(const char *path) {
     read = read && ReadDirectory(archive, &directory);
     bool allWritten = read && ListDirectory(archive.file, path, &directory);
     CloseFile(archive.file, &error);
-    free(directory.entries);
-    free(directory.names);
+    free(directory.entryTable);
+    free(directory.nameTable);
     if (!read)
         return kArchiveNotRead;
     return directory.damaged || !allWritten ? kArchiveIncomplete : kArchiveUnpacked;
