@@ -5,7 +5,7 @@
 // it made (place.cpp marks it; interrupt.h):
 //
 //   call                Linux                           Windows                 else
-//   OpenFileToRead      open O_NONBLOCK, fcntl          CreateFileA
+//   OpenFileToRead      open O_NONBLOCK                 CreateFileA
 //   RegularFileVersion  fstat                           GetFileType, GetFileSizeEx,
 //                                                       GetFileInformationByHandleEx
 //   ReadableFileVersion stat, access                    CreateFileA + the above

@@ -65,11 +65,8 @@ static bool VersionOfRegularFile(const struct stat &status, FileVersion *version
 
 bool RegularFileVersion(FileHandle file, FileVersion *version, int *error) {
     struct stat status;
-    if (fstat(static_cast<int>(file), &status) != 0) {
-        *error = errno; // GCOVR_EXCL_LINE: fstat of an open descriptor does not fail
-        return false;   // GCOVR_EXCL_LINE
-    }
-    return VersionOfRegularFile(status, version, error);
+    return Answered(fstat(static_cast<int>(file), &status), error) &&
+           VersionOfRegularFile(status, version, error);
 }
 
 bool ReadableFileVersion(const char *path, FileVersion *version, int *error) {

@@ -42,10 +42,6 @@ bool OpenFileToRead(const char *path, FileHandle *file, int *error) {
     return false;
 }
 
-static int64_t Ticks(const LARGE_INTEGER &time) {
-    return time.QuadPart;
-}
-
 // Only a disk file can be read by position: a pipe or a device would ignore the offset. (A
 // folder cannot be opened for reading at all.)
 bool RegularFileVersion(FileHandle file, FileVersion *version, int *error) {
@@ -60,7 +56,7 @@ bool RegularFileVersion(FileHandle file, FileVersion *version, int *error) {
                 GetFileInformationByHandleEx(AsHandle(file), FileBasicInfo, &times, sizeof times),
             error))
         return false;
-    *version = FileVersion{bytes.QuadPart, Ticks(times.LastWriteTime), Ticks(times.ChangeTime)};
+    *version = FileVersion{bytes.QuadPart, times.LastWriteTime.QuadPart, times.ChangeTime.QuadPart};
     return true;
 }
 
@@ -105,10 +101,8 @@ bool NameExists(const char *name) {
 // A name's component holds 255 characters at most (MAX_PATH's).
 bool FolderTakesName(const char *folder, const char *name, int *error) {
     DWORD attributes = GetFileAttributesA(folder);
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        *error = static_cast<int>(GetLastError());
+    if (!Answered(attributes != INVALID_FILE_ATTRIBUTES, error))
         return false;
-    }
     *error = !(attributes & FILE_ATTRIBUTE_DIRECTORY) ? ERROR_DIRECTORY
              : name[0] == '\0'                        ? ERROR_INVALID_NAME
              : strlen(name) > 255                     ? ERROR_FILENAME_EXCED_RANGE
@@ -122,9 +116,7 @@ bool CreateNewFile(const char *name, FileHandle *file, int *error) {
     HANDLE handle = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     *file = reinterpret_cast<FileHandle>(handle);
-    if (handle == INVALID_HANDLE_VALUE)
-        *error = static_cast<int>(GetLastError());
-    return handle != INVALID_HANDLE_VALUE;
+    return Answered(handle != INVALID_HANDLE_VALUE, error);
 }
 
 int64_t CopyFileData(FileHandle, int64_t, FileHandle, size_t) {
