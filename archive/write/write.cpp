@@ -23,14 +23,19 @@ static_assert(sizeof buffer >= kEntryCountBytes + kDirectoryEntryBytes * kLarges
                   sizeof buffer >= kBufferBytes,
               "a table fits the buffer");
 
+// A file given: its entry's name and the version measured.
+struct PlannedFile {
+    const char *name;
+    FileVersion version;
+};
+
 // What the archive is made of: its folder (with its separator, "" for the working folder), and
-// per file its path, entry name and the version measured.
+// the files given, with their paths.
 struct Plan {
     const char *archivePath;
     char folder[kLongestFolderBytes + 1];
     const char *const *paths;
-    const char **names;
-    FileVersion *versions;
+    PlannedFile *files;
     size_t count;
 };
 
@@ -99,8 +104,9 @@ static bool NamesDiffer(const Plan &plan) {
     }
     bool differ = true;
     for (size_t i = 0; i < plan.count; ++i) {
-        size_t slot = HashOfName(plan.names[i]) & (slots - 1);
-        while (table[slot] != 0 && !NamesClash(plan.names[table[slot] - 1], plan.names[i]))
+        size_t slot = HashOfName(plan.files[i].name) & (slots - 1);
+        while (table[slot] != 0 &&
+               !NamesClash(plan.files[table[slot] - 1].name, plan.files[i].name))
             slot = (slot + 1) & (slots - 1);
         if (table[slot] == 0) {
             table[slot] = static_cast<uint32_t>(i + 1);
@@ -118,9 +124,9 @@ static int64_t ArchiveBytes(const Plan &plan) {
     int64_t bytes =
         FirstDataPosition(plan.count) + static_cast<int64_t>(kNameRecordBytes * plan.count);
     for (size_t i = 0; i < plan.count; ++i) {
-        if (plan.versions[i].size > INT64_MAX - bytes)
+        if (plan.files[i].version.size > INT64_MAX - bytes)
             return INT64_MAX;
-        bytes += plan.versions[i].size;
+        bytes += plan.files[i].version.size;
     }
     return bytes;
 }
@@ -146,10 +152,10 @@ static bool PlanArchive(Plan *plan) {
     }
     bool fit = CheckArchivePath(plan);
     for (size_t i = 0; i < plan->count; ++i) {
-        plan->names[i] = LastComponent(plan->paths[i]);
+        plan->files[i].name = LastComponent(plan->paths[i]);
         // A file whose name is refused is not measured: on Windows "CON" is the console.
-        bool named = CheckEntryName(plan->paths[i], plan->names[i]);
-        fit = named && MeasureFile(plan->paths[i], &plan->versions[i]) && fit;
+        bool named = CheckEntryName(plan->paths[i], plan->files[i].name);
+        fit = named && MeasureFile(plan->paths[i], &plan->files[i].version) && fit;
     }
     bool differ = NamesDiffer(*plan);
     if (!fit || !differ)
@@ -183,7 +189,7 @@ static void GatherEntryTable(const Plan &plan, Gathered *gathered) {
     EncodeEntryCount(static_cast<uint16_t>(plan.count), buffer);
     int64_t position = FirstDataPosition(plan.count);
     for (size_t i = 0; i < plan.count; ++i) {
-        int32_t size = static_cast<int32_t>(plan.versions[i].size);
+        int32_t size = static_cast<int32_t>(plan.files[i].version.size);
         EncodeDirectoryEntry(DirectoryEntry{0, static_cast<int32_t>(position), size},
                              buffer + kEntryCountBytes + kDirectoryEntryBytes * i);
         position += size;
@@ -193,7 +199,7 @@ static void GatherEntryTable(const Plan &plan, Gathered *gathered) {
 
 static bool WriteNameTable(const Plan &plan, FileHandle file, int *error) {
     for (size_t i = 0; i < plan.count; ++i)
-        EncodeNameRecord(plan.names[i], buffer + kNameRecordBytes * i);
+        EncodeNameRecord(plan.files[i].name, buffer + kNameRecordBytes * i);
     size_t written = 0;
     return WriteFileData(file, buffer, kNameRecordBytes * plan.count, &written, error);
 }
@@ -252,7 +258,7 @@ static bool CopyFile(const Plan &plan, size_t index, Gathered *gathered) {
         return false;
     }
     bool same = false;
-    Copied copied = CopyVersion(file, plan.versions[index], gathered, &same);
+    Copied copied = CopyVersion(file, plan.files[index].version, gathered, &same);
     CloseFile(file, &error);
     if (copied.result == kReadFailed)
         ReportFileUnread(path, copied.error);
@@ -302,16 +308,14 @@ static WriteResult WritePlannedArchive(const Plan &plan) {
 }
 
 WriteResult WriteArchive(const char *archivePath, const char *const *paths, size_t count) {
-    Plan plan = {archivePath, "", paths, nullptr, nullptr, count};
     size_t slots = count <= kLargestEntryCount ? count + 1 : 1;
-    plan.names = static_cast<const char **>(calloc(slots, sizeof(const char *)));
-    plan.versions = static_cast<FileVersion *>(calloc(slots, sizeof(FileVersion)));
+    Plan plan = {archivePath, "", paths,
+                 static_cast<PlannedFile *>(calloc(slots, sizeof(PlannedFile))), count};
     WriteResult result = kArchiveRefused;
-    if (plan.names == nullptr || plan.versions == nullptr)
+    if (plan.files == nullptr)
         ReportOutOfMemory("for the list of files"); // GCOVR_EXCL_LINE: only when calloc fails
     else if (PlanArchive(&plan))
         result = WritePlannedArchive(plan);
-    free(plan.names);
-    free(plan.versions);
+    free(plan.files);
     return result;
 }
