@@ -4,10 +4,8 @@
 #include "archive/files/copy.h"
 #include "archive/files/place.h"
 
-// One buffer for every entry, so memory stays the same whatever sizes an archive declares.
-// A small entry is written from the window: the buffer read from the entry's offset on, which
-// then serves the entries after it as well, one read for many small ones. A larger entry is
-// moved by the system where it can, else copied through the buffer in blocks.
+// One buffer for every entry, so memory stays the same whatever sizes an archive declares: the
+// window (extract.h), and the blocks of a large entry that the system does not move itself.
 static unsigned char buffer[kBufferBytes];
 
 ArchiveReader StartReading(FileHandle archive) {
@@ -82,8 +80,7 @@ static EntryResult EntryResultOf(CopyResult result) {
     return kEntryWriteFailed;
 }
 
-// A large entry is copied by the system where it can, else through the buffer, which then no
-// longer holds the window.
+// The buffer then no longer holds the window.
 static ExtractOutcome CopyLargeEntry(ArchiveReader *reader, FileHandle file, int32_t offset,
                                      int32_t size) {
     Copied copied = CopyBetweenFiles(reader->archive, offset, size, file, buffer, sizeof buffer);

@@ -184,7 +184,6 @@ static bool WriteGathered(Gathered *gathered, int *error) {
     return bytes == 0 || WriteFileData(gathered->output, buffer, bytes, &written, error);
 }
 
-// The count and the entry table, gathered.
 static void GatherEntryTable(const Plan &plan, Gathered *gathered) {
     EncodeEntryCount(static_cast<uint16_t>(plan.count), buffer);
     int64_t position = FirstDataPosition(plan.count);
@@ -218,7 +217,6 @@ static Copied GatherSmallFile(FileHandle file, int64_t size, Gathered *gathered)
     return Copied{got == size ? kCopied : kSourceEnded, 0, got};
 }
 
-// A large file goes by the system where it can.
 static Copied CopyLargeFile(FileHandle file, int64_t size, Gathered *gathered) {
     int error = 0;
     if (!WriteGathered(gathered, &error))
@@ -285,8 +283,6 @@ static WriteResult WriteContents(const Plan &plan, FileHandle file) {
     return kArchiveMade;
 }
 
-// The archive is written beside its name, which it takes only once complete and only where
-// nothing exists by then (place.h).
 static WriteResult WritePlannedArchive(const Plan &plan) {
     const char *path = plan.archivePath;
     PlacedFile placed = {kKeepExisting, plan.folder, path, "VornWriter", kUnnamed, 0};
