@@ -75,13 +75,6 @@ static void ReadRestOfKey(int fd, unsigned char first) {
     }
 }
 
-// Reads one key; the end of input, or an error, ends the wait at once.
-static void WaitForKey(int fd) {
-    unsigned char first;
-    if (ReadByte(fd, -1, &first))
-        ReadRestOfKey(fd, first);
-}
-
 // Raw mode for one key: no line editing, no echo. The settings found are put back afterwards,
 // also when an ending signal ends the wait, and while the program is stopped (interrupt.h).
 // Neither change flushes the terminal: a key typed ahead, before the prompt, ends the pause at
@@ -94,8 +87,10 @@ static void WaitInRawMode(int fd, const termios &found) {
     raw.c_cc[VMIN] = 1;
     raw.c_cc[VTIME] = 0;
     RestoreOnEndingSignal(fd, &saved, &raw);
-    if (tcsetattr(fd, TCSANOW, &raw) == 0)
-        WaitForKey(fd);
+    // One key; the end of input, or an error, ends the wait at once.
+    unsigned char first;
+    if (tcsetattr(fd, TCSANOW, &raw) == 0 && ReadByte(fd, -1, &first))
+        ReadRestOfKey(fd, first);
     tcsetattr(fd, TCSANOW, &saved);
     RestoreOnEndingSignal(fd, nullptr, nullptr);
 }
