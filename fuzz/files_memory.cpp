@@ -25,11 +25,11 @@ unsigned calls = 0;
 MemoryCall failed = kNoCall;
 bool entriesBegan = false, failedAfterEntries = false;
 int takenNamesLeft = 0;
-const char *guarded = nullptr;
+const char *markedForRemoval = nullptr;
 bool deferring = false;
 std::set<std::string> made; // names this run made
-std::string madeInHold;     // the name made while signals are held
-std::string guardProblem;
+std::string madeDeferred;   // the name made while ending signals are deferred
+std::string markProblem;
 
 // Counts the call; true, with *error set, when it is the one to fail.
 bool Fails(MemoryCall call, int *error) {
@@ -60,14 +60,14 @@ bool IsTemporary(const char *name) {
     return strlen(name) > 15 && strncmp(name, ".Vorn", 5) == 0;
 }
 
-// A file being written must be guarded from the moment it has a name: it is made while the
-// ending signals are held, and guarded before they are released.
+// A file being written must be marked for removal from the moment it has a name: it is made
+// while the ending signals are deferred, and marked before they resume.
 void Named(const char *name) {
     made.insert(name);
     if (deferring)
-        madeInHold = name;
+        madeDeferred = name;
     else
-        guardProblem = std::string("made outside a hold: ") + name;
+        markProblem = std::string("made while ending signals were not deferred: ") + name;
 }
 
 // Something exists under the name: a file or folder, or another run's temporary file.
@@ -89,19 +89,19 @@ void StartMemoryRun(const uint8_t *archive, size_t size, const MemorySystem &set
     nodes.clear();
     names.clear();
     handles.clear();
-    for (const auto &standing : setUp.folder) {
-        nodes.push_back(standing.second);
-        names[standing.first] = nodes.size() - 1;
+    for (const auto &existing : setUp.folder) {
+        nodes.push_back(existing.second);
+        names[existing.first] = nodes.size() - 1;
     }
     calls = 0;
     failed = kNoCall;
     entriesBegan = failedAfterEntries = false;
     takenNamesLeft = setUp.temporaryNamesTaken ? 100 : 0;
-    guarded = nullptr;
+    markedForRemoval = nullptr;
     deferring = false;
     made.clear();
-    madeInHold.clear();
-    guardProblem.clear();
+    madeDeferred.clear();
+    markProblem.clear();
 }
 
 std::map<std::string, MemoryNode> MemoryFolder() {
@@ -117,8 +117,8 @@ void EndMemoryRun() {
     std::vector<size_t>().swap(handles);
     run.folder.clear();
     made.clear();
-    guardProblem.clear();
-    guardProblem.shrink_to_fit();
+    markProblem.clear();
+    markProblem.shrink_to_fit();
 }
 
 MemoryCall FailedMemoryCall() {
@@ -129,8 +129,8 @@ bool FailedAfterEntriesBegan() {
     return failedAfterEntries;
 }
 
-const std::string &GuardProblem() {
-    return guardProblem;
+const std::string &RemovalMarkProblem() {
+    return markProblem;
 }
 
 bool UsesWindowsFileNames() {
@@ -300,22 +300,22 @@ bool RemoveFile(const char *name, int *error) {
     return true;
 }
 
-// Only a name this run made may be guarded: the signal would remove it.
+// Only a name this run made may be marked: the signal would remove it.
 void RemoveOnEndingSignal(const char *name) {
     if (name != nullptr && made.count(name) == 0)
-        guardProblem = std::string("guarded before it was made: ") + name;
-    guarded = name;
+        markProblem = std::string("marked before it was made: ") + name;
+    markedForRemoval = name;
 }
 
 void DeferEndingSignals() {
     deferring = true;
-    madeInHold.clear();
+    madeDeferred.clear();
 }
 
 void ResumeEndingSignals() {
     deferring = false;
-    if (!madeInHold.empty() && (guarded == nullptr || madeInHold != guarded))
-        guardProblem = "made but not guarded: " + madeInHold;
+    if (!madeDeferred.empty() && (markedForRemoval == nullptr || madeDeferred != markedForRemoval))
+        markProblem = "made but not marked for removal: " + madeDeferred;
 }
 
 unsigned long CurrentProcessNumber() {

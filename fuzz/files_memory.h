@@ -16,15 +16,15 @@ struct MemoryNode {
 
 // What the folder and the system are like for one run.
 struct MemorySystem {
-    std::map<std::string, MemoryNode> folder; // what stands in the working folder
+    std::map<std::string, MemoryNode> folder; // what exists in the working folder
     bool windowsNames;                        // file names follow Windows' rules
     bool unnamedFiles;                        // the system makes files without a name
     bool kernelCopy;                          // the system copies between files itself
-    bool temporaryNamesTaken; // the first 100 temporary names the run tries stand already
+    bool temporaryNamesTaken; // the first 100 temporary names the run tries exist already
     unsigned failingCall;     // this call (counted from 1) fails; 0: none
 };
 
-// The calls of the room, as the failing one is told.
+// The calls of this module, as the failing one is told.
 enum MemoryCall {
     kNoCall,
     kOpenArchive,
@@ -54,7 +54,7 @@ void EndMemoryRun();
 MemoryCall FailedMemoryCall();
 bool FailedAfterEntriesBegan();
 
-// What was wrong with the guard of a file being written, if anything: a name made outside a
-// hold of the ending signals, or not guarded by its release, or one guarded that the run did
-// not make (another run's, or the user's, which a signal would remove).
-const std::string &GuardProblem();
+// What was wrong with the removal mark of a file being written, if anything: a name made while
+// ending signals were not deferred, or not marked by the time they resume, or one marked that
+// the run did not make (another run's, or the user's, which a signal would remove).
+const std::string &RemovalMarkProblem();

@@ -4,14 +4,14 @@
 //
 // An input is four bytes that set up the system, then the archive:
 //   byte 0  bit 0: Windows' name rules; bit 1: files without a name; bit 2: copies inside
-//           the system; bit 3: the first 100 temporary names stand already (another run's)
-//   byte 1  which of the first eight entries' names stand in the folder already,
+//           the system; bit 3: the first 100 temporary names exist already (another run's)
+//   byte 1  which of the first eight entries' names exist in the folder already,
 //   byte 2  and which of those are folders rather than files
 //   byte 3  the call that fails (counted from 1), or 0 for none; none with taken names
 // With byte 0's bit 4 the input is the writer's instead: after the four bytes, files one
 // after another (a byte whose low five bits give the name's length, the name, a byte giving
 // the data's length, the data; 32 files at most), put in the folder as "in/<name>"; byte 1's
-// bit 0 has the archive's name stand already. The writer must make exactly the model's
+// bit 0 has the archive's name exist already. The writer must make exactly the model's
 // archive of them, which the program then reads back into the same files, or refuse as the
 // model does; with a failed call, it makes that archive or nothing.
 // Archives of more than 32 entries are passed over: their listings cost the time of many
@@ -64,7 +64,7 @@ std::vector<std::string> Differences(const Folder &a, const Folder &b) {
     return names;
 }
 
-// The folder as the model leaves it, whether every entry is written in full (what stands in
+// The folder as the model leaves it, whether every entry is written in full (what exists in
 // the folder can stop one that the archive alone would not), and for each name the last
 // entry that writes it: what was there before that entry.
 struct Expected {
@@ -82,16 +82,16 @@ Expected RunModel(const ModelArchive &model, const uint8_t *archive, const Memor
             continue;
         if (ModelRefusesName(entry.name, system.windowsNames))
             continue;
-        const MemoryNode *standing = Find(expected.folder, entry.name);
+        const MemoryNode *existing = Find(expected.folder, entry.name);
         // A folder is never replaced; the first entry to replace anything tries the temporary
         // names that are taken, and is not written.
-        if (standing != nullptr && (standing->folder || temporaryNamesTaken)) {
+        if (existing != nullptr && (existing->folder || temporaryNamesTaken)) {
             expected.allWritten = false;
             temporaryNamesTaken = false;
             continue;
         }
-        expected.stoodBefore[entry.name] = standing != nullptr;
-        expected.before[entry.name] = standing != nullptr ? *standing : MemoryNode{false, ""};
+        expected.stoodBefore[entry.name] = existing != nullptr;
+        expected.before[entry.name] = existing != nullptr ? *existing : MemoryNode{false, ""};
         expected.folder[entry.name] = MemoryNode{false, ModelData(entry, archive)};
     }
     return expected;
@@ -117,8 +117,8 @@ void CheckOneEntryLost(const Expected &expected, const Folder &actual) {
 void Check(const ModelArchive &model, const uint8_t *archive, const MemorySystem &system,
            ArchiveResult result) {
     Folder actual = MemoryFolder();
-    if (!GuardProblem().empty())
-        Fail("a file being written was not guarded as it must be", GuardProblem());
+    if (!RemovalMarkProblem().empty())
+        Fail("a file being written was not marked for removal as it must be", RemovalMarkProblem());
     // Only a removal that fails (after the rename over a folder did) leaves one, reported.
     MemoryCall failed = FailedMemoryCall();
     for (auto named = actual.begin(); named != actual.end();) {
@@ -193,8 +193,8 @@ void ReadBack(const std::string &archive, const std::vector<ModelFile> &files,
 
 void CheckWriter(const std::vector<ModelFile> &files, const MemorySystem &system,
                  WriteResult result) {
-    if (!GuardProblem().empty())
-        Fail("a file being written was not guarded as it must be", GuardProblem());
+    if (!RemovalMarkProblem().empty())
+        Fail("a file being written was not marked for removal as it must be", RemovalMarkProblem());
     Folder after = MemoryFolder();
     std::string archive, written;
     bool made = ModelWrittenArchive(files, system.windowsNames, &archive);

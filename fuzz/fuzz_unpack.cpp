@@ -4,7 +4,7 @@
 //   <sandbox>/archive   the input
 //   <sandbox>/scratch/  the working directory, emptied after every input
 //
-// After each input nothing may stand in the sandbox but those two, and the scratch folder
+// After each input nothing may exist in the sandbox but those two, and the scratch folder
 // must hold exactly the files the model of the format (model.cpp) says, byte for byte: no
 // temporary file, nothing else. The program's name rules must agree with the model's, under
 // Linux's and Windows' rules alike. Anything else aborts. The sandbox is removed at the end.

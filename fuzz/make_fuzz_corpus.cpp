@@ -79,7 +79,7 @@ static std::vector<std::pair<std::string, std::string>> WriterSeeds() {
         {"writer-plain", std::string("\x10\0\0\0", 4) + files},
         {"writer-unnamed-copies", std::string("\x16\0\0\0", 4) + files},
         {"writer-windows-failing", std::string("\x11\0\0\x09", 4) + files},
-        {"writer-archive-stands", std::string("\x10\x01\0\0", 4) + files},
+        {"writer-archive-exists", std::string("\x10\x01\0\0", 4) + files},
         {"writer-refused", std::string("\x10\0\0\0", 4) + WriterFile("a/same", "1") +
                                WriterFile("b/SAME", "2") + WriterFile("CON", "3")},
     };

@@ -150,7 +150,7 @@ static TerminalRun RunOnTerminal(const std::vector<std::string> &command, const 
     int terminal = posix_openpt(O_RDWR | O_NOCTTY), input[2] = {-1, -1};
     EXPECT_TRUE(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
     std::string side = ptsname(terminal);
-    int held = open(side.c_str(), O_RDWR | O_NOCTTY); // keeps the terminal after the program
+    int kept = open(side.c_str(), O_RDWR | O_NOCTTY); // keeps the terminal after the program
     if (!how.pipedInput.empty()) {
         EXPECT_EQ(pipe(input), 0);
         EXPECT_EQ(write(input[1], how.pipedInput.data(), how.pipedInput.size()),
@@ -163,7 +163,7 @@ static TerminalRun RunOnTerminal(const std::vector<std::string> &command, const 
     if (child == 0)
         ChildOnTerminal(side, cwd, input[0], how, command);
     TerminalRun run;
-    auto raw = [&] { return tcgetattr(held, &run.during) == 0 && !(run.during.c_lflag & ICANON); };
+    auto raw = [&] { return tcgetattr(kept, &run.during) == 0 && !(run.during.c_lflag & ICANON); };
     if (*how.keys != '\0' || how.signal != 0) {
         EXPECT_TRUE(Await(terminal, 10, raw)) << "the pause never put the terminal in raw mode";
         for (int stop = 0; stop < how.stopsAndContinues + (how.stopped ? 1 : 0); ++stop) {
@@ -172,10 +172,10 @@ static TerminalRun RunOnTerminal(const std::vector<std::string> &command, const 
             found.c_lflag |= ICANON | ECHO;
             kill(-job, how.stopped ? SIGSTOP : SIGTSTP);
             if (how.stopped)
-                tcsetattr(held, TCSANOW, &found);
+                tcsetattr(kept, TCSANOW, &found);
             EXPECT_TRUE(Await(terminal, 10,
                               [&] {
-                                  return tcgetattr(held, &run.after) == 0 &&
+                                  return tcgetattr(kept, &run.after) == 0 &&
                                          (run.after.c_lflag & ICANON) && (run.after.c_lflag & ECHO);
                               }))
                 << "the terminal's settings not put back for stop " << stop + 1;
@@ -194,13 +194,13 @@ static TerminalRun RunOnTerminal(const std::vector<std::string> &command, const 
         kill(child, SIGKILL);
         waitpid(child, &run.ended, 0);
     }
-    tcgetattr(held, &run.after);
-    run.leftOver = ReadWhatIsThere(held);
+    tcgetattr(kept, &run.after);
+    run.leftOver = ReadWhatIsThere(kept);
     if (input[0] >= 0) {
         run.unread = ReadWhatIsThere(input[0]);
         close(input[0]);
     }
-    close(held);
+    close(kept);
     close(terminal);
     return run;
 }

@@ -1,4 +1,4 @@
-// What lands on disk: every entry's file as the archive has it, names refused, what stands
+// What lands on disk: every entry's file as the archive has it, names refused, what exists
 // under a name replaced and never written through, and every way a run can break.
 #include <algorithm>
 #include <csignal>
@@ -186,7 +186,7 @@ static std::string Snapshot(const std::string &folder) {
 // Each row puts something under one entry's name (a shell command run in the working
 // folder, beside <root>/outside). The archive's own name comes first, so the entries after
 // it show that the archive was still read whole.
-TEST_F(ProgramTest, WhatStandsUnderAnEntrysNameIsReplacedNeverWrittenThrough) {
+TEST_F(ProgramTest, WhatExistsUnderAnEntrysNameIsReplacedNeverWrittenThrough) {
     struct Row {
         const char *name;
         const char *occupy;
@@ -207,7 +207,7 @@ TEST_F(ProgramTest, WhatStandsUnderAnEntrysNameIsReplacedNeverWrittenThrough) {
         {"device", "mknod device c 1 3", true, true},
         {"mountpoint", "touch mountpoint && mount --bind ../outside/bound mountpoint", false, true},
     };
-    // Entries named "empty..." are empty: made by mknod where nothing stands.
+    // Entries named "empty..." are empty: made by mknod where nothing exists.
     auto dataOf = [](const std::string &name) {
         return name.rfind("empty", 0) == 0 ? "" : "the data of " + name;
     };
@@ -373,7 +373,7 @@ TEST_F(ProgramTest, EveryFileCallFailingInTurnLosesNothing) {
                     result.err.find("entry " + std::to_string(i + 1) + " \"") != std::string::npos;
                 EXPECT_TRUE(whole || reported)
                     << what << ": " << entries[i].name << " not whole and not reported";
-                // An empty file is whole too, so a new name reported must not stand.
+                // An empty file is whole too, so a new name reported must not exist.
                 EXPECT_FALSE(reported && !wasThere && PathExists(path))
                     << what << ": " << entries[i].name << " reported, yet made";
             }
@@ -434,11 +434,11 @@ TEST_F(ProgramTest, ARunEndedFromOutsideLeavesNoHalfWrittenFile) {
          SIGTERM,
          {"VORN_RAISE_AT=linkat"}},
         {"SIGTERM just before the rename", SIGTERM, {named, "VORN_RAISE_AT=rename"}},
-        {"SIGTERM while a new name is made waits until it is guarded",
+        {"SIGTERM while a new name is made waits until it is marked for removal",
          SIGTERM,
          {"VORN_RAISE_AT=open-exclusive"},
          false},
-        {"SIGTERM while the create meets what stands removes nothing",
+        {"SIGTERM while the create meets what exists removes nothing",
          SIGTERM,
          {"VORN_RAISE_AT=open-exclusive"}},
         {"SIGKILL, unnamed file", SIGKILL, {}},

@@ -1,5 +1,5 @@
 // Preloaded into the Linux program (LD_PRELOAD) by the tests: counts the program's file calls,
-// makes chosen ones fail, and can raise a signal in the middle of an entry, so that what stands
+// makes chosen ones fail, and can raise a signal in the middle of an entry, so that what is
 // on disk can be checked after every way a run can break. Set by the environment:
 //   VORN_CALL_LOG=path     each counted call is logged there as "<number> <call>", and a call
 //                          made to fail as "<number> <call> failed"
@@ -20,9 +20,9 @@
 //   VORN_TAKE=NAME         just before a link or rename to a name NAME, a file "taken" appears
 //                          there, as another program may make one
 //   VORN_RAISE=SIGNAL      the signal is raised just before the first write of entry data,
-//   VORN_RAISE_AT=CALL     or where a temporary name stands: after the first "linkat", before
+//   VORN_RAISE_AT=CALL     or while a temporary name exists: after the first "linkat", before
 //                          the first "rename"; or just after the first exclusive create
-//                          ("open-exclusive"), while the program holds its ending signals
+//                          ("open-exclusive"), while the program defers its ending signals
 //   VORN_RAISE_IN=PREFIX   only for a write to a file whose name starts with PREFIX
 //   VORN_RAISE_WAIT=1      then waits 5 s (Wine ends the program from another thread)
 //   VORN_VMPEAK_LOG=path   the process's peak address space (VmPeak) is written there at exit

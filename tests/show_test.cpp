@@ -13,8 +13,9 @@ static std::string Shown(const std::string &text, TextStyle style, size_t size =
 
 // Each row: a text, as the listing shows it (a control's bytes as '?') and as a report does
 // (as \xHH). C0, DEL and C1 (single bytes 0x80-0x9F, or U+0080-U+009F in UTF-8) are controls;
-// other well-formed UTF-8 and other bytes stand; a malformed sequence is taken a byte at a time.
-TEST(ShowText, ControlsAreShownAndEverythingElseStands) {
+// other well-formed UTF-8 and other bytes show as they are; a malformed sequence is taken a byte at
+// a time.
+TEST(ShowText, ControlsAreShownAndEverythingElseAsItIs) {
     struct {
         const char *text, *listing, *report;
     } rows[] = {
@@ -53,7 +54,7 @@ TEST(ShowText, ControlsAreShownAndEverythingElseStands) {
     }
 }
 
-// A text too long for its room is cut at a whole unit, never inside one.
+// A text too long for its buffer is cut at a whole unit, never inside one.
 TEST(ShowText, TooLongATextIsCutAtAWholeUnit) {
     EXPECT_EQ(Shown("\x1b\x1b\x1b", kShownInReport, 10), "\\x1B\\x1B");
     EXPECT_EQ(Shown("ab\xD0\x96", kShownInListing, 4), "ab");

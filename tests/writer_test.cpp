@@ -116,7 +116,7 @@ TEST_F(WriterTest, WrittenArchivesUnpackIntoTheSameFiles) {
 
 // Each row: arguments the writer refuses, with the lines that say why (the first one's
 // beginning, where the system's words follow), exit status 2, and no archive; nothing that
-// stood is changed, and on Linux no file was opened or written (the preloaded library's log).
+// existed is changed, and on Linux no file was opened or written (the preloaded library's log).
 TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
     // A and a with diaeresis in code page 1252, which Wine gives the Windows program for the
     // UTF-8 names of its locale.
@@ -146,7 +146,7 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
         {"no file",
          {"../out.vorn"},
          "no file given to put in \"../out.vorn\": VornWriter <archive> <file>...\n"},
-        {"the archive's name stands",
+        {"the archive's name exists",
          {"../out.vorn", "../in/a"},
          "\"../out.vorn\" already exists: nothing is replaced, and no archive is made (the archive "
          "comes first: VornWriter <archive> <file>...)\n",

@@ -243,7 +243,7 @@ void ReportTooManyFiles(size_t count) {
 }
 
 // The archive's name comes first: a file given first by mistake is named as the archive.
-void ReportArchiveStands(const char *archivePath) {
+void ReportArchiveExists(const char *archivePath) {
     ReportProblem("\"%s\" already exists: nothing is replaced, and no archive is made (the "
                   "archive comes first: %s)",
                   ShowPath(archivePath).text, kWriterUsage);

@@ -52,7 +52,7 @@ void ReportWriterUsage();
 void ReportNoFiles(const char *archivePath);
 void ReportEmptyArchivePath();
 void ReportTooManyFiles(size_t count);
-void ReportArchiveStands(const char *archivePath);
+void ReportArchiveExists(const char *archivePath);
 void ReportArchiveAppeared(const char *archivePath);
 void ReportArchivePathRefused(const char *archivePath, int error);
 void ReportNameTooLong(const char *path, const char *name, size_t limit);

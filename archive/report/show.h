@@ -2,7 +2,7 @@
 // terminal: C0 controls (0x01-0x1F), DEL (0x7F), and C1 controls (0x80-0x9F) as single bytes
 // or in UTF-8 (U+0080-U+009F). The listing shows each byte of a control as '?', which keeps
 // its column's width; a report shows it as \xHH, so that the exact bytes can be told. Every
-// other well-formed UTF-8 sequence, and every other byte, shows as it stands.
+// other well-formed UTF-8 sequence, and every other byte, shows as it is.
 #pragma once
 
 #include <cstddef>

@@ -147,7 +147,7 @@ static bool PlanArchive(Plan *plan) {
         return false;
     }
     if (NameExists(plan->archivePath)) {
-        ReportArchiveStands(plan->archivePath);
+        ReportArchiveExists(plan->archivePath);
         return false;
     }
     bool fit = CheckArchivePath(plan);
