@@ -80,8 +80,8 @@ static EntryResult EntryResultOf(CopyResult result) {
     return kEntryWriteFailed;
 }
 
-// Moved by the system where it can, else copied through the buffer: either way the buffer no
-// longer holds the window.
+// Moved by the system where it can, else copied through the buffer, which may then no longer
+// hold the window: the window is dropped.
 static ExtractOutcome CopyLargeEntry(ArchiveReader *reader, FileHandle file, int32_t offset,
                                      int32_t size) {
     Copied copied = CopyBetweenFiles(reader->archive, offset, size, file, buffer, sizeof buffer);
