@@ -1,10 +1,9 @@
-// The ending signals on POSIX (kEndingSignals). A handler is installed at the first file to
-// remove or terminal to restore, never over a signal the program was started with ignored (that
-// one stays ignored) or one handled already. It removes the file and restores the terminal
-// (unlink and tcsetattr are safe in a handler), restores the signal's default action and raises
-// it again, so that the program ends as it would have and its caller sees how. While the
-// terminal is to be restored, a stop (Ctrl-Z) puts its settings back before the program stops, and
-// a continuation (fg) applies the program's own again, as full-screen programs do.
+// The ending signals on POSIX (kEndingSignals), caught from the first file to remove or terminal to
+// restore. The handler removes the file and restores the terminal (unlink and tcsetattr are safe in
+// a handler), then restores the signal's default action and raises it again, so that the program
+// ends as it would have and its caller sees how. While the terminal is to be restored, a stop
+// (Ctrl-Z) puts its settings back first, and a continuation (fg) applies the program's own again,
+// as full-screen programs do.
 #include "archive/files/interrupt.h"
 
 #include <atomic>
