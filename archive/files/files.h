@@ -5,8 +5,8 @@
 // it made (place.cpp marks it; interrupt.h):
 //
 //   call                Linux                           Windows                 else
-//   OpenFileToRead      open O_NONBLOCK                 CreateFileA
-//   RegularFileVersion  fstat                           GetFileType, GetFileSizeEx,
+//   OpenFileToRead      open O_NONBLOCK                 CreateFileA, GetFileType
+//   RegularFileVersion  fstat                           GetFileSizeEx,
 //                                                       GetFileInformationByHandleEx
 //   ReadableFileVersion stat, access                    CreateFileA + the above
 //   ReadFileAt          pread                           ReadFile at an offset
@@ -60,9 +60,9 @@ struct FileVersion {
     int64_t modified, changed;
 };
 
-// The version of an open regular file (on Windows a disk file), the only kind that can be read
-// at any position and whose size holds. Anything else fails: a folder with the system's code
-// for it, anything else with kErrorNotRegularFile.
+// The version of an open regular file (on Windows a disk file, the only kind OpenFileToRead
+// keeps), the only kind that can be read at any position and whose size holds. Anything else
+// fails: a folder with the system's code for it, anything else with kErrorNotRegularFile.
 bool RegularFileVersion(FileHandle file, FileVersion *version, int *error);
 
 // The version of the regular file at `path`, which this process may read, found without

@@ -42,13 +42,9 @@ bool OpenFileToRead(const char *path, FileHandle *file, int *error) {
     return false;
 }
 
-// Only a disk file can be read by position: a pipe or a device would ignore the offset. (A
-// folder cannot be opened for reading at all.)
+// OpenFileToRead kept the file only if it is a disk file, the one kind that can be read by
+// position (a pipe or a device would ignore the offset; a folder cannot be opened for reading).
 bool RegularFileVersion(FileHandle file, FileVersion *version, int *error) {
-    if (GetFileType(AsHandle(file)) != FILE_TYPE_DISK) {
-        *error = kErrorNotRegularFile;
-        return false;
-    }
     LARGE_INTEGER bytes;
     FILE_BASIC_INFO times;
     if (!Answered(
