@@ -24,7 +24,7 @@ TEST_F(ProgramTest, ALostListingIsReportedAndTheEntriesStillWritten) {
     RunOptions toFile;
     toFile.outputPath = listing;
     RunProgram({"../in/archive.vorn"}, work_, toFile);
-    long beforePrompt = static_cast<long>(ReadFile(listing).find("Press any key"));
+    int64_t beforePrompt = static_cast<int64_t>(ReadFile(listing).find("Press any key"));
     EmptyWork();
     struct {
         const char *what;

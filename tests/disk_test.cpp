@@ -422,7 +422,7 @@ TEST_F(ProgramTest, ARunEndedFromOutsideLeavesNoHalfWrittenFile) {
         int signal;
         std::vector<std::string> settings;
         bool occupied = true, ignored = false, temporaryLeft = false;
-        long fileSizeLimit = 0;
+        int64_t fileSizeLimit = 0;
     };
     std::vector<Row> rows = {
         {"SIGTERM, named temporary file", SIGTERM, {named}},

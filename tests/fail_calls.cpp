@@ -42,6 +42,9 @@
 
 namespace {
 
+// A 32-bit program built with 64-bit file offsets calls open64 and pread64 where its source says
+// open and pread, and so do the wrappers below, built the same way: the next of each is asked
+// by that name, which the C library has on 64-bit systems too.
 template <typename Function> Function Next(const char *name) {
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
@@ -77,7 +80,7 @@ int Setting(const char *name) {
 __attribute__((constructor)) void ReadSettings() {
     const char *log = getenv("VORN_CALL_LOG"), *fail = getenv("VORN_FAIL_CALLS");
     if (log != nullptr)
-        logFile = Next<int (*)(const char *, int, ...)>("open")(
+        logFile = Next<int (*)(const char *, int, ...)>("open64")(
             log, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     snprintf(failing, sizeof failing, ",%s,", fail != nullptr ? fail : "");
     noTmpfile = Setting("VORN_NO_TMPFILE") != 0;
@@ -186,7 +189,7 @@ void ChangeOnFirstRead(int fd) {
     char link[64];
     snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
     int writing =
-        Next<int (*)(const char *, int, ...)>("open")(link, O_WRONLY | (grows ? O_APPEND : 0));
+        Next<int (*)(const char *, int, ...)>("open64")(link, O_WRONLY | (grows ? O_APPEND : 0));
     AwaitNextTick(writing);
     Next<ssize_t (*)(int, const void *, size_t)>("write")(writing, "+", 1);
     Next<int (*)(int)>("close")(writing);
@@ -216,7 +219,8 @@ void ChangeBeforeOpen(const char *path) {
 void TakeName(const char *path) {
     if (!HasName(path, takeName))
         return;
-    int fd = Next<int (*)(const char *, int, ...)>("open")(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
+    int fd =
+        Next<int (*)(const char *, int, ...)>("open64")(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
     Next<ssize_t (*)(int, const void *, size_t)>("write")(fd, "taken", 5);
     Next<int (*)(int)>("close")(fd);
 }
@@ -241,7 +245,7 @@ int open(const char *path, int flags, ...) {
     bool coverage = IsCoverageFile(path);
     if (!coverage && Fails(unnamed ? "open-unnamed" : "open"))
         return -1;
-    int fd = Next<int (*)(const char *, int, ...)>("open")(path, flags, mode);
+    int fd = Next<int (*)(const char *, int, ...)>("open64")(path, flags, mode);
     if (fd >= 0 && fd < 1024)
         notCounted[fd] = coverage;
     if ((flags & O_EXCL) && !unnamed)
@@ -253,7 +257,7 @@ ssize_t pread(int fd, void *buffer, size_t length, off_t position) {
     ChangeOnFirstRead(fd);
     if (Counted(fd) && Fails("pread"))
         return -1;
-    return Next<ssize_t (*)(int, void *, size_t, off_t)>("pread")(fd, buffer, length, position);
+    return Next<ssize_t (*)(int, void *, size_t, off_t)>("pread64")(fd, buffer, length, position);
 }
 
 ssize_t write(int fd, const void *data, size_t length) {

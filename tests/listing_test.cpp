@@ -2,6 +2,9 @@
 // entry, a damaged directory's one report, and what a shortage of memory leaves.
 #include <algorithm>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "program_test.h"
 
@@ -103,6 +106,9 @@ TEST_F(ProgramTest, TheListingFollowsTheFormat) {
         std::map<std::string, std::string> files;
         int status;
         bool filesOnWindows; // Wine maps 8-bit names through UTF-8, not byte for byte
+        // The archive grown, sparse, to this size, and dated this many seconds after 1970:
+        // beyond what 32-bit file offsets and times hold.
+        int64_t grownTo = 0, dated = 0;
     } rows[] = {
         {"the worked example of two entries",
          worked,
@@ -159,11 +165,36 @@ TEST_F(ProgramTest, TheListingFollowsTheFormat) {
          "   6 / 7          \xD0\x96\xD1\x83\xD0\xBA\n"
          "   7 / 7           caf\xC3\xA9\n",
          controlFiles, 1, false},
+        {"an archive past 4 GiB",
+         worked,
+         "File has 2 Entries\n\n"
+         "   1 / 2       first.txt\n"
+         "   2 / 2      second.dat\n",
+         {{"first.txt", first}, {"second.dat", second}},
+         0,
+         true,
+         INT64_C(5) << 30},
+        {"an archive dated 2040",
+         worked,
+         "File has 2 Entries\n\n"
+         "   1 / 2       first.txt\n"
+         "   2 / 2      second.dat\n",
+         {{"first.txt", first}, {"second.dat", second}},
+         0,
+         true,
+         0,
+         INT64_C(2208988800)},
     };
     RunOptions together;
     together.errorsWithOutput = true;
+    std::string path = root_.path + "/in/archive.vorn";
     for (const Row &row : rows) {
-        RunResult result = Unpack(row.archive, together);
+        WriteFile(path, row.archive);
+        timespec times[2] = {{static_cast<time_t>(row.dated), 0},
+                             {static_cast<time_t>(row.dated), 0}};
+        ASSERT_EQ(row.grownTo > 0 ? truncate(path.c_str(), row.grownTo) : 0, 0) << row.what;
+        ASSERT_EQ(row.dated > 0 ? utimensat(AT_FDCWD, path.c_str(), times, 0) : 0, 0) << row.what;
+        RunResult result = RunProgram({"../in/archive.vorn"}, work_, together);
         EXPECT_EQ(OutputBeforePause(result), kBanner + row.output) << row.what;
         EXPECT_EQ(result.status, row.status) << row.what;
         if (row.filesOnWindows || !TestingWindowsProgram()) {
@@ -279,18 +310,18 @@ TEST_F(ProgramTest, AShortageOfMemoryIsAnsweredNotACrash) {
     measured.environment = {"LD_PRELOAD=" + FailCallsLibrary(), "VORN_VMPEAK_LOG=" + log};
     Unpack(EncodeEntryCount(0), measured);
     std::string peak = ReadFile(log); // "VmPeak:    12345 kB"
-    long startUp = std::stol(peak.substr(peak.find(':') + 1)) << 10;
+    int64_t startUp = std::stoll(peak.substr(peak.find(':') + 1)) << 10;
     std::string archive = EncodeEntryCount(65535);
     for (int i = 0; i < 65535; ++i)
         archive += EncodeDirectoryEntry(0, i < 65534 ? 0 : 2 + 12 * 65535, 0);
     archive += EncodeNameRecord("e");
     struct {
-        long more;
+        int64_t more;
         std::string output, report;
         int status;
     } rows[] = {
-        {512L << 10, kUsage, "VornReader: out of memory reading the directory\n", 2},
-        {4L << 20, "File has 65535 Entries\n\n",
+        {INT64_C(512) << 10, kUsage, "VornReader: out of memory reading the directory\n", 2},
+        {INT64_C(4) << 20, "File has 65535 Entries\n\n",
          "VornReader: \"../in/archive.vorn\": damaged directory: the name table needs bytes "
          "786422 to 1769446; bytes 786437 to 1769446 are missing; 65534 entries have no name "
          "(not a Vorn archive, or cut short)\n",

@@ -36,8 +36,8 @@ std::vector<std::string> Lines(const std::string &text) {
 RunOptions TightLimits() {
     RunOptions limits;
     if (!TestingWindowsProgram() && !TestingSanitizedProgram()) {
-        limits.addressSpaceBytes = 64L << 20;
-        limits.fileSizeBytes = 8L << 20;
+        limits.addressSpaceBytes = INT64_C(64) << 20;
+        limits.fileSizeBytes = INT64_C(8) << 20;
         limits.measureMemory = true;
     }
     return limits;

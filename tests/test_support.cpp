@@ -230,7 +230,7 @@ RunResult RunProgram(const std::vector<std::string> &args, const std::string &cw
         std::string memory = ReadFile(memoryPath);
         size_t lastLine = memory.find_last_of('\n', memory.size() - 2);
         result.peakMemoryKiB =
-            std::stol(memory.substr(lastLine == std::string::npos ? 0 : lastLine + 1));
+            std::stoll(memory.substr(lastLine == std::string::npos ? 0 : lastLine + 1));
     }
     RemoveTree(capture.path);
     // The reader prints its banner before anything else: without it, it never ran (the

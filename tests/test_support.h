@@ -1,6 +1,7 @@
 // Scratch folders, files and program runs for the tests.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,9 +22,9 @@ std::vector<std::string> ListFolder(const std::string &path);
 // captured.
 struct RunOptions {
     bool writer = false;           // VornWriter instead of VornReader
-    long addressSpaceBytes = 0;    // RLIMIT_AS, 0 for none
-    long fileSizeBytes = 0;        // RLIMIT_FSIZE (SIGXFSZ left at its default), 0 for none
-    long openFiles = 0;            // RLIMIT_NOFILE, 0 for none
+    int64_t addressSpaceBytes = 0; // RLIMIT_AS, 0 for none
+    int64_t fileSizeBytes = 0;     // RLIMIT_FSIZE (SIGXFSZ left at its default), 0 for none
+    int64_t openFiles = 0;         // RLIMIT_NOFILE, 0 for none
     std::string pipedInput;        // when not empty, standard input is a pipe carrying these bytes
     std::string outputPath;        // when not empty, standard output goes there, not captured
     bool outputClosed = false;     // standard output closed
@@ -39,7 +40,7 @@ struct RunResult {
     int signal = 0;  // the signal that ended it, if one did
     std::string out; // standard output, "\r\n" read as "\n"
     std::string err;
-    long peakMemoryKiB = 0; // the largest resident set the program reached, when measured
+    int64_t peakMemoryKiB = 0; // the largest resident set the program reached, when measured
 };
 
 // Runs the program under test in `cwd`. VORN_PROGRAM names it (default: the Linux

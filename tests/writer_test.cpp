@@ -246,10 +246,11 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
     // Files of 2^62 bytes, where the file system allows them (tmpfs does).
     bool hugeFiles = truncate(In("s6").c_str(), INT64_C(1) << 62) == 0 &&
                      truncate(In("s7").c_str(), INT64_C(1) << 62) == 0;
-    ASSERT_EQ(truncate(In("s1").c_str(), 1536L << 20), 0);
-    ASSERT_EQ(truncate(In("s2").c_str(), 1024L << 20), 0);
-    ASSERT_EQ(truncate(In("s3").c_str(), 2147483647L - 2 - 2 * 27 - (1536L << 20)), 0);
-    ASSERT_EQ(truncate(In("s5").c_str(), 5L << 40), 0);
+    ASSERT_EQ(truncate(In("s1").c_str(), INT64_C(1536) << 20), 0);
+    ASSERT_EQ(truncate(In("s2").c_str(), INT64_C(1024) << 20), 0);
+    ASSERT_EQ(truncate(In("s3").c_str(), INT64_C(2147483647) - 2 - 2 * 27 - (INT64_C(1536) << 20)),
+              0);
+    ASSERT_EQ(truncate(In("s5").c_str(), INT64_C(5) << 40), 0);
     std::string log = root_.path + "/in/calls";
     for (const Row &row : rows) {
         bool preloaded =

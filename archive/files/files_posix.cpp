@@ -9,6 +9,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+// Archives and files past 2 GiB, and times after 2038, on 32-bit systems too (CMakeLists.txt).
+static_assert(sizeof(off_t) == 8, "64-bit file offsets: build with _FILE_OFFSET_BITS=64");
+static_assert(sizeof(time_t) == 8, "64-bit time: build with _TIME_BITS=64 (glibc 2.34 or later)");
+
 // What the system does not support, as found during this run, so that it is not asked again;
 // each has a plainer way that the program takes instead.
 static struct {
@@ -105,7 +109,9 @@ static bool OpenPipe() {
         return true;
     if (pipe2(pipeEnds, O_CLOEXEC) != 0)
         return false;
+#if defined(F_SETPIPE_SZ)
     fcntl(pipeEnds[1], F_SETPIPE_SZ, 1 << 20); // or it keeps its 64 KiB
+#endif
     return true;
 }
 
@@ -119,7 +125,7 @@ static void DiscardPipe() {
 int64_t CopyFileData(FileHandle archive, int64_t position, FileHandle file, size_t length) {
     if (unsupported.splice || !OpenPipe())
         return -1;
-    off64_t from = position;
+    off_t from = position;
     ssize_t taken = splice(static_cast<int>(archive), &from, pipeEnds[1], nullptr,
                            length < (1u << 20) ? length : (1u << 20), 0);
     if (taken < 0) {
@@ -264,10 +270,12 @@ bool ReplaceWithFile(const char *from, const char *to, int *error) {
     return Answered(rename(from, to), error);
 }
 
-// renameat2 with RENAME_NOREPLACE does it in one call; a file system without it gets a link,
-// which fails on anything that exists under the name, and the old name's removal (the link is
-// undone when that fails, so that the file never exists under both).
+// renameat2 with RENAME_NOREPLACE does it in one call; a file system without it, or a C library
+// without the call, gets a link, which fails on anything that exists under the name, and the
+// old name's removal (the link is undone when that fails, so that the file never exists under
+// both).
 bool MoveToNewName(const char *from, const char *to, int *error) {
+#if defined(RENAME_NOREPLACE)
     if (!unsupported.renameNoReplace) {
         if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
             return true;
@@ -276,6 +284,7 @@ bool MoveToNewName(const char *from, const char *to, int *error) {
             return false;
         unsupported.renameNoReplace = true;
     }
+#endif
     if (!Answered(link(from, to), error))
         return false;
     if (Answered(unlink(from), error))
