@@ -16,6 +16,7 @@
 // model does; with a failed call, it makes that archive or nothing.
 // Archives of more than 32 entries are passed over: their listings cost the time of many
 // runs, and the file-writing target (fuzz_unpack.cpp) takes them.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -36,9 +37,11 @@ typedef std::map<std::string, MemoryNode> Folder;
     abort();
 }
 
-// Longer than any entry's name (15 bytes), so no entry is taken for one.
+// ASCII and longer than any entry's name of ASCII alone (15 bytes), so no entry is taken for one.
 bool IsTemporaryName(const std::string &name) {
-    return name.size() > 15 && name.compare(0, 12, ".VornReader-") == 0;
+    return name.size() > 15 && name.compare(0, 12, ".VornReader-") == 0 &&
+           name.compare(name.size() - 4, 4, ".tmp") == 0 &&
+           std::all_of(name.begin(), name.end(), [](char c) { return c > 0; });
 }
 
 bool Same(const MemoryNode *a, const MemoryNode *b) {
@@ -78,11 +81,10 @@ Expected RunModel(const ModelArchive &model, const uint8_t *archive, const Memor
     Expected expected = {system.folder, {}, {}, ModelWritesAll(model, system.windowsNames)};
     bool temporaryNamesTaken = system.temporaryNamesTaken;
     for (const ModelEntry &entry : model.entries) {
-        if (!entry.named)
+        std::string name = ModelFileName(entry.name, system.windowsNames);
+        if (!entry.named || ModelRefusesName(name, system.windowsNames))
             continue;
-        if (ModelRefusesName(entry.name, system.windowsNames))
-            continue;
-        const MemoryNode *existing = Find(expected.folder, entry.name);
+        const MemoryNode *existing = Find(expected.folder, name);
         // A folder is never replaced; the first entry to replace anything tries the temporary
         // names that are taken, and is not written.
         if (existing != nullptr && (existing->folder || temporaryNamesTaken)) {
@@ -90,9 +92,9 @@ Expected RunModel(const ModelArchive &model, const uint8_t *archive, const Memor
             temporaryNamesTaken = false;
             continue;
         }
-        expected.stoodBefore[entry.name] = existing != nullptr;
-        expected.before[entry.name] = existing != nullptr ? *existing : MemoryNode{false, ""};
-        expected.folder[entry.name] = MemoryNode{false, ModelData(entry, archive)};
+        expected.stoodBefore[name] = existing != nullptr;
+        expected.before[name] = existing != nullptr ? *existing : MemoryNode{false, ""};
+        expected.folder[name] = MemoryNode{false, ModelData(entry, archive)};
     }
     return expected;
 }
@@ -170,7 +172,7 @@ std::vector<ModelFile> ParseFiles(const uint8_t *data, size_t size) {
 }
 
 // Reads the archive back with the program's own reader into an empty folder: every file is
-// there again, under its name.
+// there again, under its name as the archive holds it (on Linux the same text, in UTF-8).
 void ReadBack(const std::string &archive, const std::vector<ModelFile> &files,
               MemorySystem system) {
     system.folder.clear();
@@ -180,11 +182,11 @@ void ReadBack(const std::string &archive, const std::vector<ModelFile> &files,
     if (ListArchive("../archive") != kArchiveUnpacked)
         Fail("the written archive did not unpack whole", "");
     Folder expected;
-    for (const ModelFile &file : files) {
-        std::string name =
-            file.path.substr(file.path.find_last_of(system.windowsNames ? "/\\:" : "/") + 1);
-        expected[name] = MemoryNode{false, file.bytes};
-    }
+    ModelArchive model =
+        ModelOfArchive(reinterpret_cast<const uint8_t *>(archive.data()), archive.size());
+    for (size_t i = 0; i < files.size(); ++i)
+        expected[ModelFileName(model.entries[i].name, system.windowsNames)] =
+            MemoryNode{false, files[i].bytes};
     std::vector<std::string> differences = Differences(MemoryFolder(), expected);
     if (!differences.empty())
         Fail("a written file did not come back", differences[0]);
@@ -257,9 +259,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     for (size_t i = 0; i < 8 && i < model.entries.size(); ++i) {
         const ModelEntry &entry = model.entries[i];
         // No file in a folder has an empty name, or one with a '/' (the archive's is such).
-        if ((data[1] >> i & 1) && entry.named && !entry.name.empty() &&
-            entry.name.find('/') == std::string::npos)
-            system.folder[entry.name] = MemoryNode{(data[2] >> i & 1) != 0, "old " + entry.name};
+        std::string name = ModelFileName(entry.name, system.windowsNames);
+        if ((data[1] >> i & 1) && entry.named && !name.empty() &&
+            name.find('/') == std::string::npos)
+            system.folder[name] = MemoryNode{(data[2] >> i & 1) != 0, "old " + name};
     }
     StartMemoryRun(archive, size - 4, system);
     ArchiveResult result = ListArchive("../archive");

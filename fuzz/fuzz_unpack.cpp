@@ -78,8 +78,8 @@ static void CheckSandboxHoldsOnlyItsOwn() {
 static std::map<std::string, const ModelEntry *> ExpectedFiles(const ModelArchive &model) {
     std::map<std::string, const ModelEntry *> files;
     for (const ModelEntry &entry : model.entries)
-        if (entry.named && !ModelRefusesName(entry.name, false))
-            files[entry.name] = &entry;
+        if (entry.named && !ModelRefusesName(ModelFileName(entry.name, false), false))
+            files[ModelFileName(entry.name, false)] = &entry;
     return files;
 }
 

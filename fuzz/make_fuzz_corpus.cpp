@@ -52,6 +52,13 @@ static std::vector<std::pair<std::string, std::string>> Seeds() {
         {"unterminated-name", EncodeEntryCount(1) + EncodeDirectoryEntry(0, 14, 1) + "Z" +
                                   EncodeNameRecord("fifteen-chars-x") + "MORE"},
         {"duplicates", BuildArchive({{"same", "one"}, {"same", "two"}, {"bell\a", "3"}})},
+        // Names in code page 1252, as Windows makes them (both programs make the same files);
+        // and in UTF-8, as VornWriter 1.1 made them on Linux, one of them the text of another.
+        {"code-page-names", BuildArchive({{"caf\xE9.txt", "1"},
+                                          {"\x8Cuvre.txt", "2"},
+                                          {"\x80uro-\x81\x9D", "3"},
+                                          {"\xE9t\xE9", "4"}})},
+        {"utf8-names", BuildArchive({{"\xC3\xA9t\xC3\xA9", "1"}, {"\xE9t\xE9", "2"}})},
     };
 }
 
@@ -82,6 +89,10 @@ static std::vector<std::pair<std::string, std::string>> WriterSeeds() {
         {"writer-archive-exists", std::string("\x10\x01\0\0", 4) + files},
         {"writer-refused", std::string("\x10\0\0\0", 4) + WriterFile("a/same", "1") +
                                WriterFile("b/SAME", "2") + WriterFile("CON", "3")},
+        // UTF-8 names the code page has, one it lacks, and one that is not UTF-8.
+        {"writer-code-page", std::string("\x10\0\0\0", 4) + WriterFile("caf\xC3\xA9", "1") +
+                                 WriterFile("\xE2\x82\xAC\xC5\x92", "2") +
+                                 WriterFile("\xC5\x91", "3") + WriterFile("\xE9t\xE9", "4")},
     };
 }
 

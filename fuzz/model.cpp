@@ -67,6 +67,87 @@ std::string ModelData(const ModelEntry &entry, const uint8_t *bytes) {
     return std::string(reinterpret_cast<const char *>(bytes) + entry.from, entry.length);
 }
 
+namespace {
+
+// Code page 1252's upper half in UTF-8, a character for each byte from 0x80 on; the five bytes
+// it leaves unassigned are the C1 controls of their numbers.
+std::vector<std::string> CodePageCharacters() {
+    std::vector<std::string> characters = {
+        "\u20AC",   "\xC2\x81", "\u201A", "\u0192", "\u201E", "\u2026",   "\u2020", "\u2021",
+        "\u02C6",   "\u2030",   "\u0160", "\u2039", "\u0152", "\xC2\x8D", "\u017D", "\xC2\x8F",
+        "\xC2\x90", "\u2018",   "\u2019", "\u201C", "\u201D", "\u2022",   "\u2013", "\u2014",
+        "\u02DC",   "\u2122",   "\u0161", "\u203A", "\u0153", "\xC2\x9D", "\u017E", "\u0178"};
+    for (int byte = 0xA0; byte <= 0xFF; ++byte) {
+        characters.push_back(
+            {static_cast<char>(0xC0 | byte >> 6), static_cast<char>(0x80 | (byte & 0x3F))});
+    }
+    return characters;
+}
+
+// The text split into UTF-8 characters, or nothing when it is not well-formed UTF-8: each
+// character decoded and encoded again must give its bytes (no overlong form), and be no
+// surrogate and not past U+10FFFF.
+std::vector<std::string> Utf8Characters(const std::string &text) {
+    std::vector<std::string> characters;
+    for (size_t at = 0; at < text.size();) {
+        unsigned char lead = static_cast<unsigned char>(text[at]);
+        size_t length = lead < 0x80    ? 1
+                        : lead >= 0xF0 ? 4
+                        : lead >= 0xE0 ? 3
+                        : lead >= 0xC0 ? 2
+                                       : 0;
+        if (length == 0 || at + length > text.size() || lead > 0xF4)
+            return {};
+        uint32_t point = length == 1 ? lead : lead & (0xFF >> (length + 1));
+        for (size_t i = 1; i < length; ++i) {
+            unsigned char next = static_cast<unsigned char>(text[at + i]);
+            if ((next & 0xC0) != 0x80)
+                return {};
+            point = point << 6 | (next & 0x3F);
+        }
+        uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (point < least[length] || (point >= 0xD800 && point <= 0xDFFF) || point > 0x10FFFF)
+            return {};
+        characters.push_back(text.substr(at, length));
+        at += length;
+    }
+    return characters;
+}
+
+// The name in code page 1252, or false when it holds a character the code page lacks.
+bool InCodePage(const std::string &name, std::string *encoded) {
+    static const std::vector<std::string> characters = CodePageCharacters();
+    std::vector<std::string> split = Utf8Characters(name);
+    if (split.empty()) {
+        *encoded = name; // not UTF-8: its bytes as they are
+        return true;
+    }
+    encoded->clear();
+    for (const std::string &character : split) {
+        auto found = std::find(characters.begin(), characters.end(), character);
+        if (character.size() > 1 && found == characters.end())
+            return false;
+        encoded->push_back(character.size() == 1
+                               ? character[0]
+                               : static_cast<char>(0x80 + (found - characters.begin())));
+    }
+    return true;
+}
+
+} // namespace
+
+std::string ModelFileName(const std::string &name, bool windowsNames) {
+    static const std::vector<std::string> characters = CodePageCharacters();
+    if (windowsNames || name.empty() || !Utf8Characters(name).empty())
+        return name;
+    std::string text;
+    for (char byte : name) {
+        unsigned char code = static_cast<unsigned char>(byte);
+        text += code < 0x80 ? std::string(1, byte) : characters[code - 0x80];
+    }
+    return text;
+}
+
 bool ModelRefusesName(const std::string &name, bool windowsNames) {
     if (name.empty() || name == "." || name == "..")
         return true;
@@ -123,9 +204,11 @@ bool ModelWrittenArchive(const std::vector<ModelFile> &files, bool windowsPaths,
     std::set<std::string> seen;
     std::vector<std::string> names;
     for (const ModelFile &file : files) {
-        std::string name =
-            file.path.substr(file.path.find_last_of(windowsPaths ? "/\\:" : "/") + 1);
-        if (name.size() > 14 || ModelRefusesName(name, true) || !seen.insert(Folded(name)).second)
+        std::string fileName =
+                        file.path.substr(file.path.find_last_of(windowsPaths ? "/\\:" : "/") + 1),
+                    name = fileName;
+        if ((!windowsPaths && !InCodePage(fileName, &name)) || name.size() > 14 ||
+            ModelRefusesName(name, true) || !seen.insert(Folded(name)).second)
             return false;
         names.push_back(name);
     }
@@ -158,7 +241,9 @@ bool ModelIsArchive(const ModelArchive &model) {
 
 bool ModelWritesAll(const ModelArchive &model, bool windowsNames) {
     for (const ModelEntry &entry : model.entries)
-        if (entry.named && (!entry.whole || ModelRefusesName(entry.name, windowsNames)))
+        if (entry.named &&
+            (!entry.whole ||
+             ModelRefusesName(ModelFileName(entry.name, windowsNames), windowsNames)))
             return false;
     return !model.damaged;
 }

@@ -26,6 +26,10 @@ ModelArchive ModelOfArchive(const uint8_t *bytes, size_t size);
 // The bytes an entry's file must hold.
 std::string ModelData(const ModelEntry &entry, const uint8_t *bytes);
 
+// The file name an entry's name becomes: on Windows its bytes; on Linux UTF-8, the name itself
+// when it is UTF-8 already, else each byte read in code page 1252.
+std::string ModelFileName(const std::string &name, bool windowsNames);
+
 // Whether a name must not become a file name, under Linux's or Windows' rules.
 bool ModelRefusesName(const std::string &name, bool windowsNames);
 
@@ -38,8 +42,9 @@ struct ModelFile {
 };
 
 // The archive the writer makes of the files, or false when it must refuse them: no file, a
-// name (the path's last component) longer than 14 bytes or refused on either platform, two
-// names that differ only in the case of letters of code page 1252.
+// name (the path's last component; on Linux, when UTF-8, encoded into code page 1252) longer
+// than 14 bytes, with a character the code page lacks, or refused on either platform, two names
+// that differ only in the case of letters of code page 1252.
 bool ModelWrittenArchive(const std::vector<ModelFile> &files, bool windowsPaths,
                          std::string *archive);
 

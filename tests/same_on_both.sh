@@ -29,9 +29,15 @@ run() {
 }
 
 failures=0
-# compare WHAT: the two runs' output, reports, exit status and files.
+# compare WHAT: the two runs' output, reports, exit status and files. The Windows program lists
+# and reports a name as its bytes, which the console reads in its code page, where Linux shows
+# the name's text in UTF-8: where that goes past ASCII, its output and reports are not compared.
 compare() {
-  for part in out err status; do
+  local parts=(out err status)
+  if [[ $other == *.exe ]] && LC_ALL=C grep -q '[^ -~]' "$scratch/linux/out" "$scratch/linux/err"; then
+    parts=(status)
+  fi
+  for part in "${parts[@]}"; do
     if ! cmp -s "$scratch/linux/$part" "$scratch/other/$part"; then
       echo "differs on $1: $part"
       diff "$scratch/linux/$part" "$scratch/other/$part" | head -n 10 || true

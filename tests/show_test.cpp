@@ -11,13 +11,14 @@ static std::string Shown(const std::string &text, TextStyle style, size_t size =
     return shown;
 }
 
-// Each row: a text, as the listing shows it (a control's bytes as '?') and as a report does
-// (as \xHH). C0, DEL and C1 (single bytes 0x80-0x9F, or U+0080-U+009F in UTF-8) are controls;
-// other well-formed UTF-8 and other bytes show as they are; a malformed sequence is taken a byte at
-// a time.
+// Each row: a text, as the listing shows it where names are bytes (a control's bytes as '?'),
+// as a report does (as \xHH), and as the listing shows it where names are UTF-8 text (a control
+// character as one '?'; the same as the first but where given). C0, DEL and C1 (single bytes
+// 0x80-0x9F, or U+0080-U+009F in UTF-8) are controls; other well-formed UTF-8 and other bytes show
+// as they are; a malformed sequence is taken a byte at a time.
 TEST(ShowText, ControlsAreShownAndEverythingElseAsItIs) {
     struct {
-        const char *text, *listing, *report;
+        const char *text, *listing, *report, *textListing = nullptr;
     } rows[] = {
         {"plain.txt", "plain.txt", "plain.txt"},
         {"\x1b[2J", "?[2J", "\\x1B[2J"},
@@ -28,10 +29,10 @@ TEST(ShowText, ControlsAreShownAndEverythingElseAsItIs) {
          "a\xA0"
          "b",
          "a\xA0"
-         "b"},                                // the first byte after C1
-        {"\xC2\x9F", "??", "\\xC2\\x9F"},     // the last C1 control in UTF-8
-        {"\xC2\xA0", "\xC2\xA0", "\xC2\xA0"}, // the first character after it
-        {"\xC2\xBF", "\xC2\xBF", "\xC2\xBF"}, // ¿
+         "b"},                                 // the first byte after C1
+        {"\xC2\x9F", "??", "\\xC2\\x9F", "?"}, // the last C1 control in UTF-8
+        {"\xC2\xA0", "\xC2\xA0", "\xC2\xA0"},  // the first character after it
+        {"\xC2\xBF", "\xC2\xBF", "\xC2\xBF"},  // ¿
         {"\xC1\x9B"
          "2J",
          "\xC1?2J", "\xC1\\x9B2J"},                       // C1 is no lead byte: a CSI follows
@@ -49,7 +50,10 @@ TEST(ShowText, ControlsAreShownAndEverythingElseAsItIs) {
         {"\xD0\x96\xD1\x83\xD0\xBA", "\xD0\x96\xD1\x83\xD0\xBA", "\xD0\x96\xD1\x83\xD0\xBA"},
     };
     for (const auto &row : rows) {
-        EXPECT_EQ(Shown(row.text, kShownInListing), row.listing) << row.report;
+        EXPECT_EQ(Shown(row.text, kShownInByteListing), row.listing) << row.report;
+        EXPECT_EQ(Shown(row.text, kShownInTextListing),
+                  row.textListing != nullptr ? row.textListing : row.listing)
+            << row.report;
         EXPECT_EQ(Shown(row.text, kShownInReport), row.report) << row.report;
     }
 }
@@ -57,5 +61,5 @@ TEST(ShowText, ControlsAreShownAndEverythingElseAsItIs) {
 // A text too long for its buffer is cut at a whole unit, never inside one.
 TEST(ShowText, TooLongATextIsCutAtAWholeUnit) {
     EXPECT_EQ(Shown("\x1b\x1b\x1b", kShownInReport, 10), "\\x1B\\x1B");
-    EXPECT_EQ(Shown("ab\xD0\x96", kShownInListing, 4), "ab");
+    EXPECT_EQ(Shown("ab\xD0\x96", kShownInByteListing, 4), "ab");
 }

@@ -6,7 +6,8 @@
 #include "archive/files/interrupt.h"
 
 // Static, so that an ending signal can remove the file it names (interrupt.h). A temporary name
-// takes 19 bytes or more after its folder: no entry's name is that long, so none can take one.
+// is ASCII of 19 bytes or more after its folder: an entry's name of ASCII alone has 15 at most,
+// and one decoded from code page 1252 into more holds a character past ASCII: none is one.
 static char temporaryName[kLongestFolderBytes + 64];
 
 // Names another run left behind are passed over, this many at most.

@@ -6,6 +6,7 @@
 
 #include "archive/extract/extract.h"
 #include "archive/files/files.h"
+#include "archive/format/codepage.h"
 #include "archive/format/format.h"
 #include "archive/report/output.h"
 #include "archive/report/report.h"
@@ -105,6 +106,12 @@ static bool ReadDirectory(const Archive &archive, Directory *directory) {
     return true;
 }
 
+// The entry's name as this system's text: on Windows its bytes, which the system reads in its
+// code page; elsewhere UTF-8, decoded from code page 1252 (codepage.h) into `text`.
+static const char *NameAsText(const NameRecord &record, char *text) {
+    return UsesWindowsFileNames() ? record.name : DecodeNameText(record.name, text);
+}
+
 // Writes each entry that has a name, then prints its line; an entry left without a name by
 // the directory's damage is listed alone. False when some named entry was not written in full.
 static bool UnpackEntries(FileHandle file, const Directory &directory) {
@@ -114,7 +121,8 @@ static bool UnpackEntries(FileHandle file, const Directory &directory) {
     for (int i = 0; i < count; ++i) {
         NameRecord record = DecodeNameRecord(directory.nameTable + i * kNameRecordBytes);
         bool named = static_cast<size_t>(i) < directory.named;
-        const char *name = named ? record.name : ""; // a record cut short has no name
+        char text[kLongestNameTextBytes + 1];
+        const char *name = named ? NameAsText(record, text) : ""; // a record cut short has none
         if (named) {
             DirectoryEntry entry =
                 DecodeDirectoryEntry(directory.entryTable + i * kDirectoryEntryBytes);

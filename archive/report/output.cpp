@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "archive/files/files.h"
-#include "archive/format/format.h"
+#include "archive/format/codepage.h"
 #include "archive/report/show.h"
 
 // Whether some of standard output was lost, and the system's code for the first failure.
@@ -48,21 +48,31 @@ static size_t PutNumber(char *at, unsigned number, size_t width) {
     return used;
 }
 
+// The characters of UTF-8 text: its bytes but those that continue a character.
+static size_t CountCharacters(const char *text) {
+    size_t characters = 0;
+    for (const unsigned char *at = reinterpret_cast<const unsigned char *>(text); *at; ++at)
+        characters += (*at & 0xC0) != 0x80;
+    return characters;
+}
+
 // The line by hand rather than by printf: it is written once per entry, and for an archive
 // of small entries printf's parsing and padding cost more than the rest of the program adds
-// to the kernel's own cost of making the files.
+// to the kernel's own cost of making the files. The name is right-aligned in 15 columns: a
+// byte each where names are bytes (Windows), a character each where they are UTF-8 (Linux).
 void PrintEntryLine(unsigned number, unsigned count, const char *name) {
     if (outputLost)
         return;
-    char shownName[kNameRecordBytes + 1], line[64];
-    ShowText(name, kShownInListing, shownName, sizeof shownName);
+    bool bytes = UsesWindowsFileNames();
+    char shownName[kLongestNameTextBytes + 1], line[96];
+    ShowText(name, bytes ? kShownInByteListing : kShownInTextListing, shownName, sizeof shownName);
     size_t used = PutNumber(line, number, 4);
     memcpy(line + used, " / ", 3); // NOLINT(bugprone-not-null-terminated-result): a line, no NUL
     used += 3;
     used += PutNumber(line + used, count, 0);
     line[used++] = ' ';
     size_t nameLength = strlen(shownName);
-    for (size_t pad = nameLength; pad < 15; ++pad)
+    for (size_t pad = bytes ? nameLength : CountCharacters(shownName); pad < 15; ++pad)
         line[used++] = ' ';
     memcpy(line + used, shownName, nameLength); // NOLINT(bugprone-not-null-terminated-result)
     used += nameLength;

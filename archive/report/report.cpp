@@ -7,6 +7,7 @@
 
 #include "archive/files/files.h"
 #include "archive/files/place.h"
+#include "archive/format/codepage.h"
 #include "archive/report/output.h"
 #include "archive/report/show.h"
 
@@ -200,7 +201,7 @@ static void DescribeEntryOutcome(const ExtractOutcome &outcome, const DirectoryE
 
 void ReportEntry(unsigned number, const char *name, const DirectoryEntry &entry,
                  const ExtractOutcome &outcome) {
-    char cause[256], shown[4 * kNameRecordBytes + 1];
+    char cause[256], shown[4 * kLongestNameTextBytes + 1];
     DescribeEntryOutcome(outcome, entry, cause, sizeof cause);
     ShowText(name, kShownInReport, shown, sizeof shown);
     switch (outcome.leftover) {
@@ -260,11 +261,22 @@ void ReportArchivePathRefused(const char *archivePath, int error) {
                   DescribeError(error));
 }
 
-void ReportNameTooLong(const char *path, const char *name, size_t limit) {
+void ReportNameTooLong(const char *path, size_t bytes, size_t limit) {
     ReportProblem("\"%s\": its name has %lu bytes, and an entry's name holds at most %lu: copy "
                   "or rename the file to a shorter name",
-                  ShowPath(path).text, static_cast<unsigned long>(strlen(name)),
+                  ShowPath(path).text, static_cast<unsigned long>(bytes),
                   static_cast<unsigned long>(limit));
+}
+
+void ReportNameNotInCodePage(const char *path, const char *character) {
+    const unsigned char *at = reinterpret_cast<const unsigned char *>(character);
+    size_t length = Utf8SequenceLength(at);
+    char alone[5] = {}, shown[17];
+    memcpy(alone, character, length);
+    ShowText(alone, kShownInReport, shown, sizeof shown); // a C1 control is one of them
+    ReportProblem("\"%s\": its name holds \"%s\" (U+%04lX), which an entry's name cannot (names "
+                  "are in code page 1252): copy or rename the file to a name without it",
+                  ShowPath(path).text, shown, static_cast<unsigned long>(DecodeUtf8(at, length)));
 }
 
 void ReportNameNotTaken(const char *path, const char *name, NameRefusal refusal) {

@@ -55,7 +55,10 @@ void ReportTooManyFiles(size_t count);
 void ReportArchiveExists(const char *archivePath);
 void ReportArchiveAppeared(const char *archivePath);
 void ReportArchivePathRefused(const char *archivePath, int error);
-void ReportNameTooLong(const char *path, const char *name, size_t limit);
+// A name of `bytes` in code page 1252, past the `limit`.
+void ReportNameTooLong(const char *path, size_t bytes, size_t limit);
+// The file's name holds `character` (UTF-8), which code page 1252 does not have.
+void ReportNameNotInCodePage(const char *path, const char *character);
 void ReportNameNotTaken(const char *path, const char *name, NameRefusal refusal);
 void ReportSameName(const char *path, const char *otherPath);
 void ReportArchiveTooLarge(int64_t bytes);

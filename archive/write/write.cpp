@@ -11,6 +11,7 @@
 #include "archive/files/copy.h"
 #include "archive/files/files.h"
 #include "archive/files/place.h"
+#include "archive/format/codepage.h"
 #include "archive/report/report.h"
 
 enum : size_t { kLargestEntryCount = 65535 };
@@ -23,9 +24,11 @@ static_assert(sizeof buffer >= kEntryCountBytes + kDirectoryEntryBytes * kLarges
                   sizeof buffer >= kBufferBytes,
               "a table fits the buffer");
 
-// A file given: its entry's name and the version measured.
+// A file given: its entry's name as the archive holds it, whether the name is one an entry may
+// have, and the version measured.
 struct PlannedFile {
-    const char *name;
+    char name[kNameRecordBytes];
+    bool named;
     FileVersion version;
 };
 
@@ -53,16 +56,32 @@ static const char *LastComponent(const char *path) {
     return name;
 }
 
+// The entry's name, from the file's: in code page 1252, as archives hold names (codepage.h).
+// On Windows a file name's bytes are in the system's code page already; elsewhere the name is
+// encoded, and one with a character the code page lacks is refused.
+static bool TakeEntryName(const char *path, const char *fileName, PlannedFile *file) {
+    size_t length = strlen(fileName);
+    const char *missing = nullptr;
+    if (UsesWindowsFileNames())
+        snprintf(file->name, sizeof file->name, "%s", fileName);
+    else
+        missing = EncodeNameText(fileName, file->name, sizeof file->name, &length);
+    if (missing != nullptr)
+        ReportNameNotInCodePage(path, missing);
+    else if (length >= kNameRecordBytes)
+        ReportNameTooLong(path, length, kNameRecordBytes - 1);
+    return missing == nullptr && length < kNameRecordBytes;
+}
+
 // A name the reader takes, on Linux and on Windows alike. Readers rely on the NUL that ends
 // every name inside its record, so a name has one byte less than the record.
-static bool CheckEntryName(const char *path, const char *name) {
-    if (strlen(name) >= kNameRecordBytes) {
-        ReportNameTooLong(path, name, kNameRecordBytes - 1);
+static bool CheckEntryName(const char *path, PlannedFile *file) {
+    const char *fileName = LastComponent(path);
+    if (!TakeEntryName(path, fileName, file))
         return false;
-    }
-    NameRefusal refusal = WhyNameRefused(name, true);
+    NameRefusal refusal = WhyNameRefused(file->name, true);
     if (refusal != kNameSafe)
-        ReportNameNotTaken(path, name, refusal);
+        ReportNameNotTaken(path, fileName, refusal);
     return refusal == kNameSafe;
 }
 
@@ -92,7 +111,7 @@ static bool CheckArchivePath(Plan *plan) {
 
 // Two entries of one name, on Linux or on Windows, would unpack as the later alone. A table of
 // twice as many slots as names finds them in one pass; false, after a report for each, when
-// there are any, or no memory.
+// there are any, or no memory. A name refused already is not compared: it may be cut short.
 static bool NamesDiffer(const Plan &plan) {
     size_t slots = 64;
     while (slots < 2 * plan.count)
@@ -104,6 +123,8 @@ static bool NamesDiffer(const Plan &plan) {
     }
     bool differ = true;
     for (size_t i = 0; i < plan.count; ++i) {
+        if (!plan.files[i].named)
+            continue;
         size_t slot = HashOfName(plan.files[i].name) & (slots - 1);
         while (table[slot] != 0 &&
                !NamesClash(plan.files[table[slot] - 1].name, plan.files[i].name))
@@ -152,10 +173,9 @@ static bool PlanArchive(Plan *plan) {
     }
     bool fit = CheckArchivePath(plan);
     for (size_t i = 0; i < plan->count; ++i) {
-        plan->files[i].name = LastComponent(plan->paths[i]);
         // A file whose name is refused is not measured: on Windows "CON" is the console.
-        bool named = CheckEntryName(plan->paths[i], plan->files[i].name);
-        fit = named && MeasureFile(plan->paths[i], &plan->files[i].version) && fit;
+        plan->files[i].named = CheckEntryName(plan->paths[i], &plan->files[i]);
+        fit = plan->files[i].named && MeasureFile(plan->paths[i], &plan->files[i].version) && fit;
     }
     bool differ = NamesDiffer(*plan);
     if (!fit || !differ)
