@@ -135,21 +135,31 @@ static void ApplyIfForeground(const termios *settings) {
         tcsetattr(fd, TCSANOW, settings);
 }
 
+// The stop handler, while the stop's default action stands in for it (OnStop).
+static struct sigaction stopHandler;
+static volatile sig_atomic_t stopHandlerSaved = 0;
+
+// The program stops by the stop's default action, so that the shell sees a stop as any other,
+// and the kernel leaves an orphaned process group running. The handler is back before the stop
+// returns: SIGCONT's handler puts it back first, so a second Ctrl-Z is never met by the
+// default action with the program's own settings on the terminal.
 static void OnStop(int) {
     ApplyIfForeground(terminalToRestore.load());
-    struct sigaction ours;
-    TakeDefaultAction(SIGTSTP, &ours);
+    TakeDefaultAction(SIGTSTP, &stopHandler);
+    stopHandlerSaved = 1;
     sigset_t stop;
     sigemptyset(&stop);
     sigaddset(&stop, SIGTSTP);
     sigprocmask(SIG_UNBLOCK, &stop, nullptr);
     raise(SIGTSTP); // the program stops here, and goes on when continued
-    sigaction(SIGTSTP, &ours, nullptr);
     // Continued, or not stopped at all (an orphaned process group is not).
+    sigaction(SIGTSTP, &stopHandler, nullptr);
     ApplyIfForeground(appliedTerminal.load());
 }
 
 static void OnContinue(int) {
+    if (stopHandlerSaved)
+        sigaction(SIGTSTP, &stopHandler, nullptr);
     ApplyIfForeground(appliedTerminal.load());
 }
 
@@ -162,6 +172,7 @@ static void CatchStopAndContinue() {
     stop.sa_flags = resume.sa_flags = SA_RESTART;
     sigemptyset(&stop.sa_mask);
     sigemptyset(&resume.sa_mask);
+    sigaddset(&resume.sa_mask, SIGTSTP); // a stop waits until the handler is back
     CatchUnlessTaken(SIGTSTP, stop);
     sigaction(SIGCONT, &resume, nullptr);
 }
