@@ -226,14 +226,6 @@ bool CreateNewFile(const char *name, FileHandle *file, int *error) {
     return true;
 }
 
-bool CreateEmptyFile(const char *name, int *error) {
-    entriesBegan = true;
-    if (Fails(kCreateEmpty, error) || Exists(name, error))
-        return false;
-    names[name] = NewNode();
-    return true;
-}
-
 bool IsAlreadyExistsError(int error) {
     return error == EEXIST;
 }

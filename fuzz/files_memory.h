@@ -31,7 +31,6 @@ enum MemoryCall {
     kReadArchive,
     kCopyData,
     kCreateFile,
-    kCreateEmpty,
     kCreateUnnamed,
     kNameUnnamed,
     kWriteFile,

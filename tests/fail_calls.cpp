@@ -7,9 +7,6 @@
 //   VORN_NO_TMPFILE=1      open(O_TMPFILE) is refused, as by a file system without it
 //   VORN_NO_KERNEL_COPY=1  splice is refused, as by a file system that cannot splice,
 //   VORN_NO_SPLICE_INTO_FILE=1  or only into a regular file (logged as "splice-refused")
-//   VORN_REFUSE_MKNOD=E    mknod fails with errno E, as in a sandbox that refuses the call
-//   VORN_NO_LINK_BY_DESCRIPTOR=1  linkat(AT_EMPTY_PATH) fails with ENOENT, as for a process
-//                          without the privilege on older kernels
 //   VORN_NO_PROC=1         paths under /proc do not exist
 //   VORN_NO_RENAME_NOREPLACE=1  renameat2 fails with EINVAL, as on a file system without it
 //   VORN_GROW=NAME         the first read of a file called NAME adds a byte to it first,
@@ -26,6 +23,7 @@
 //   VORN_RAISE_IN=PREFIX   only for a write to a file whose name starts with PREFIX
 //   VORN_RAISE_WAIT=1      then waits 5 s (Wine ends the program from another thread)
 //   VORN_VMPEAK_LOG=path   the process's peak address space (VmPeak) is written there at exit
+//   VORN_SLOW_RAISE=1      raise returns 100 ms late (the pause's stop, continued)
 // Standard input, output and error are not counted: their writes go through the C library; nor
 // are the coverage build's own files (*.gcda), written as the program ends.
 #include <cerrno>
@@ -52,11 +50,10 @@ template <typename Function> Function Next(const char *name) {
 int logFile = -1;
 long calls = 0;
 char failing[256]; // ",N,M,"
-bool noTmpfile = false, noKernelCopy = false, noLinkByDescriptor = false, noProc = false,
-     noSpliceIntoFile = false;
-int refuseMknod = 0, raiseSignal = 0;
+bool noTmpfile = false, noKernelCopy = false, noProc = false, noSpliceIntoFile = false;
+int raiseSignal = 0;
 const char *raiseAt = "", *raiseIn = nullptr, *vmPeakLog = nullptr;
-bool raiseWait = false, noRenameNoReplace = false;
+bool raiseWait = false, noRenameNoReplace = false, slowRaise = false;
 const char *growName = nullptr, *rewriteName = nullptr, *swapName = nullptr, *touchName = nullptr,
            *unreadableName = nullptr, *takeName = nullptr;
 
@@ -86,11 +83,10 @@ __attribute__((constructor)) void ReadSettings() {
     noTmpfile = Setting("VORN_NO_TMPFILE") != 0;
     noKernelCopy = Setting("VORN_NO_KERNEL_COPY") != 0;
     noSpliceIntoFile = Setting("VORN_NO_SPLICE_INTO_FILE") != 0;
-    noLinkByDescriptor = Setting("VORN_NO_LINK_BY_DESCRIPTOR") != 0;
     noProc = Setting("VORN_NO_PROC") != 0;
-    refuseMknod = Setting("VORN_REFUSE_MKNOD");
     raiseSignal = Setting("VORN_RAISE");
     raiseWait = Setting("VORN_RAISE_WAIT") != 0;
+    slowRaise = Setting("VORN_SLOW_RAISE") != 0;
     if (getenv("VORN_RAISE_AT") != nullptr)
         raiseAt = getenv("VORN_RAISE_AT");
     raiseIn = getenv("VORN_RAISE_IN");
@@ -323,21 +319,24 @@ int unlink(const char *name) {
     return Fails("unlink") ? -1 : Next<int (*)(const char *)>("unlink")(name);
 }
 
-// The program's probe (a link onto ".", which never succeeds) is told apart from its links.
+int raise(int signal) {
+    int raised = Next<int (*)(int)>("raise")(signal);
+    if (slowRaise)
+        usleep(100 * 1000);
+    return raised;
+}
+
 int linkat(int fromFolder, const char *from, int toFolder, const char *to, int flags) {
-    if ((noLinkByDescriptor && (flags & AT_EMPTY_PATH)) ||
-        (noProc && strncmp(from, "/proc/", 6) == 0)) {
+    if (noProc && strncmp(from, "/proc/", 6) == 0) {
         errno = ENOENT;
         return -1;
     }
     TakeName(to);
-    bool probe = strcmp(to, ".") == 0;
-    if (Fails(probe ? "linkat-probe" : "linkat"))
+    if (Fails("linkat"))
         return -1;
     int linked = Next<int (*)(int, const char *, int, const char *, int)>("linkat")(
         fromFolder, from, toFolder, to, flags);
-    if (!probe)
-        RaiseAt("linkat");
+    RaiseAt("linkat");
     return linked;
 }
 
@@ -351,16 +350,6 @@ int access(const char *path, int mode) {
         return -1;
     }
     return Next<int (*)(const char *, int)>("access")(path, mode);
-}
-
-int mknod(const char *name, mode_t mode, dev_t device) {
-    if (refuseMknod != 0) {
-        errno = refuseMknod;
-        return -1;
-    }
-    if (Fails("mknod"))
-        return -1;
-    return Next<int (*)(const char *, mode_t, dev_t)>("mknod")(name, mode, device);
 }
 
 } // extern "C"

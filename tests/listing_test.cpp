@@ -84,6 +84,11 @@ TEST_F(ProgramTest, TheListingFollowsTheFormat) {
     std::string worked = EncodeEntryCount(2) + EncodeDirectoryEntry(0xFFFFFFFF, 26, 100) +
                          EncodeDirectoryEntry(0x12345678, 126, 50) + first + second +
                          EncodeNameRecord("first.txt") + EncodeNameRecord("second.dat");
+    const std::string workedListing = "File has 2 Entries\n\n"
+                                      "   1 / 2       first.txt\n"
+                                      "   2 / 2      second.dat\n";
+    const std::map<std::string, std::string> workedFiles = {{"first.txt", first},
+                                                            {"second.dat", second}};
     // The last record's data lies first in the file; the first record's data ends last.
     std::string lastFirst = EncodeEntryCount(2) + EncodeDirectoryEntry(0, 56, 6) +
                             EncodeDirectoryEntry(0, 26, 0) + EncodeNameRecord("high") +
@@ -116,14 +121,7 @@ TEST_F(ProgramTest, TheListingFollowsTheFormat) {
         // beyond what 32-bit file offsets and times hold.
         int64_t grownTo = 0, dated = 0;
     } rows[] = {
-        {"the worked example of two entries",
-         worked,
-         "File has 2 Entries\n\n"
-         "   1 / 2       first.txt\n"
-         "   2 / 2      second.dat\n",
-         {{"first.txt", first}, {"second.dat", second}},
-         0,
-         true},
+        {"the worked example of two entries", worked, workedListing, workedFiles, 0, true},
         {"no entries, whatever follows",
          EncodeEntryCount(0) + EncodeDirectoryEntry(1, 2, 3) + "junk",
          "",
@@ -216,17 +214,8 @@ TEST_F(ProgramTest, TheListingFollowsTheFormat) {
          "   3 / 5        ?uro.txt\n"
          "   4 / 5           ?.txt\n"
          "   5 / 5  ??????????????\n"},
-        {"an archive past 4 GiB, dated 2040",
-         worked,
-         "File has 2 Entries\n\n"
-         "   1 / 2       first.txt\n"
-         "   2 / 2      second.dat\n",
-         {{"first.txt", first}, {"second.dat", second}},
-         0,
-         true,
-         "",
-         INT64_C(5) << 30,
-         INT64_C(2208988800)},
+        {"an archive past 4 GiB, dated 2040", worked, workedListing, workedFiles, 0, true, "",
+         INT64_C(5) << 30, INT64_C(2208988800)},
     };
     RunOptions together;
     together.errorsWithOutput = true;

@@ -384,16 +384,15 @@ TEST_F(WriterTest, AFileThatChangesWhileReadMakesNoArchive) {
     }
 }
 
-// A run ended by any signal whose default action ends it, while a large file is copied into
-// the archive, leaves no archive and no temporary file, with an unnamed file or a named one,
-// and ends by that signal.
+// A run ended by a signal while a large file is copied into the archive leaves no archive and
+// no temporary file, with an unnamed file or a named one, and ends by that signal.
 TEST_F(WriterTest, ARunEndedFromOutsideLeavesNoArchive) {
     if (!PreloadReachesProgram() || TestingWindowsProgram())
         GTEST_SKIP() << "the signal is raised by a library preloaded into the Linux program";
     std::vector<std::string> args =
         MakeFiles(root_.path + "/in", {{"a", "1"}, {"big", std::string(300 << 10, 'b')}}, {});
-    for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM,
-                       SIGPROF, SIGXCPU, SIGPOLL, SIGRTMIN}) {
+    // Every ending signal goes through the one handler the reader's rows try each of.
+    for (int signal : {SIGTERM, SIGRTMIN}) {
         for (const char *named : {"VORN_NO_TMPFILE=0", "VORN_NO_TMPFILE=1"}) {
             RunOptions options;
             options.environment = {"LD_PRELOAD=" + FailCallsLibrary(),

@@ -4,13 +4,11 @@
 #include "archive/files/copy.h"
 #include "archive/files/place.h"
 
-// One buffer for every entry, so memory stays the same whatever sizes an archive declares: the
-// window (extract.h), and the blocks of a large entry that the system does not move itself.
+// One buffer for every entry, so memory stays the same whatever sizes an archive declares: a
+// small entry is read into it whole, and a large one's blocks that the system does not move
+// itself go through it.
 static unsigned char buffer[kBufferBytes];
-
-ArchiveReader StartReading(FileHandle archive) {
-    return ArchiveReader{archive, 0, 0, kFirstReadBytes};
-}
+static_assert(kSmallFileBytes <= kBufferBytes, "a small entry fits the buffer");
 
 static ExtractOutcome MakeOutcome(EntryResult result, int error, int64_t bytesWritten) {
     return ExtractOutcome{result, kNameSafe, error, bytesWritten, kNothingLeft};
@@ -22,48 +20,17 @@ static bool MustNotTakeName(const ExtractOutcome &outcome) {
            outcome.result == kEntryNotCreated;
 }
 
-// Writes `length` bytes of the `wanted` ones after `before` bytes already written:
-// fewer than wanted means the archive ended first.
-static ExtractOutcome WriteEntryBytes(FileHandle file, const unsigned char *data, size_t length,
-                                      size_t wanted, int64_t before) {
-    size_t written = 0;
+// One read and one write; fewer bytes than wanted means the archive ended first.
+static ExtractOutcome CopySmallEntry(FileHandle archive, FileHandle file, int32_t offset,
+                                     int32_t size) {
     int error = 0;
-    if (!WriteFileData(file, data, length, &written, &error))
-        return MakeOutcome(kEntryWriteFailed, error, before + static_cast<int64_t>(written));
-    EntryResult result = length < wanted ? kEntryCutShort : kEntryWritten;
-    return MakeOutcome(result, 0, before + static_cast<int64_t>(written));
-}
-
-static bool WindowHolds(const ArchiveReader &reader, int64_t offset, int64_t size) {
-    return offset >= reader.windowStart &&
-           offset + size <= reader.windowStart + static_cast<int64_t>(reader.windowBytes);
-}
-
-// A read that goes on from where the window stood takes twice as much as the one before, up
-// to the whole buffer; one that lies elsewhere starts small again. Either way it takes the
-// whole entry, and it ends where the archive does, so a file only ever receives bytes that are
-// in the archive.
-static bool RefillWindow(ArchiveReader *reader, int32_t offset, size_t size, int *error) {
-    int64_t windowEnd = reader->windowStart + static_cast<int64_t>(reader->windowBytes);
-    bool runsOn = offset >= reader->windowStart && offset <= windowEnd;
-    size_t doubled = reader->readAhead < kBufferBytes / 2 ? 2 * reader->readAhead : kBufferBytes;
-    reader->readAhead = runsOn ? doubled : kFirstReadBytes;
-    size_t wanted = size > reader->readAhead ? size : reader->readAhead;
-    int64_t got = ReadFileAt(reader->archive, buffer, wanted, offset, error);
-    reader->windowStart = offset;
-    reader->windowBytes = got < 0 ? 0 : static_cast<size_t>(got);
-    return got >= 0;
-}
-
-static ExtractOutcome CopyThroughWindow(ArchiveReader *reader, FileHandle file, int32_t offset,
-                                        int32_t size) {
-    int error = 0;
-    size_t wanted = static_cast<size_t>(size);
-    if (!WindowHolds(*reader, offset, size) && !RefillWindow(reader, offset, wanted, &error))
+    size_t wanted = static_cast<size_t>(size), written = 0;
+    int64_t got = ReadFileAt(archive, buffer, wanted, offset, &error);
+    if (got < 0)
         return MakeOutcome(kEntryReadFailed, error, 0);
-    size_t skip = static_cast<size_t>(offset - reader->windowStart);
-    size_t available = reader->windowBytes - skip;
-    return WriteEntryBytes(file, buffer + skip, available < wanted ? available : wanted, wanted, 0);
+    if (!WriteFileData(file, buffer, static_cast<size_t>(got), &written, &error))
+        return MakeOutcome(kEntryWriteFailed, error, static_cast<int64_t>(written));
+    return MakeOutcome(static_cast<size_t>(got) < wanted ? kEntryCutShort : kEntryWritten, 0, got);
 }
 
 static EntryResult EntryResultOf(CopyResult result) {
@@ -80,21 +47,14 @@ static EntryResult EntryResultOf(CopyResult result) {
     return kEntryWriteFailed;
 }
 
-// Moved by the system where it can, else copied through the buffer, which may then no longer
-// hold the window: the window is dropped.
-static ExtractOutcome CopyLargeEntry(ArchiveReader *reader, FileHandle file, int32_t offset,
-                                     int32_t size) {
-    Copied copied = CopyBetweenFiles(reader->archive, offset, size, file, buffer, sizeof buffer);
-    reader->windowBytes = 0;
-    return MakeOutcome(EntryResultOf(copied.result), copied.error, copied.bytes);
-}
-
-static ExtractOutcome CopyEntryData(ArchiveReader *reader, FileHandle file,
+// A large entry is moved by the system where it can, else copied through the buffer.
+static ExtractOutcome CopyEntryData(FileHandle archive, FileHandle file,
                                     const DirectoryEntry &entry) {
-    if (static_cast<size_t>(entry.size) < kSmallFileBytes ||
-        WindowHolds(*reader, entry.offset, entry.size))
-        return CopyThroughWindow(reader, file, entry.offset, entry.size);
-    return CopyLargeEntry(reader, file, entry.offset, entry.size);
+    if (static_cast<size_t>(entry.size) < kSmallFileBytes)
+        return CopySmallEntry(archive, file, entry.offset, entry.size);
+    Copied copied =
+        CopyBetweenFiles(archive, entry.offset, entry.size, file, buffer, sizeof buffer);
+    return MakeOutcome(EntryResultOf(copied.result), copied.error, copied.bytes);
 }
 
 // A size of 0, a negative size, or a negative offset: nothing to copy, an empty file.
@@ -119,17 +79,17 @@ static void FinishEntryFile(PlacedFile *placed, ExtractOutcome *outcome) {
     outcome->leftover = finish.leftover;
 }
 
-ExtractOutcome ExtractEntry(ArchiveReader *reader, const char *name, const DirectoryEntry &entry) {
+ExtractOutcome ExtractEntry(FileHandle archive, const char *name, const DirectoryEntry &entry) {
     ExtractOutcome outcome = MakeOutcome(kEntryNameRefused, 0, 0);
     outcome.refusal = WhyNameRefused(name, UsesWindowsFileNames());
     if (outcome.refusal != kNameSafe)
         return outcome;
-    bool empty = !HasData(entry);
     PlacedFile placed = {kReplaceExisting, "", name, "VornReader", kUnderName, 0};
     int error = 0;
-    if (!CreatePlacedFile(&placed, empty, &error))
+    if (!CreatePlacedFile(&placed, &error))
         return MakeOutcome(kEntryNotCreated, error, 0);
-    outcome = empty ? EmptyEntryOutcome(entry) : CopyEntryData(reader, placed.file, entry);
+    outcome =
+        HasData(entry) ? CopyEntryData(archive, placed.file, entry) : EmptyEntryOutcome(entry);
     FinishEntryFile(&placed, &outcome);
     return outcome;
 }

@@ -29,22 +29,8 @@ struct ExtractOutcome {
     Leftover leftover; // what a failure left of the entry's file
 };
 
-// The archive's data as extraction reads it: by position, so entries may lie in any order,
-// with the part of the archive read last kept in memory (the window) for the small entries
-// that follow it. A read into the window starts small and grows while the entries run on
-// through the archive, so an entry that lies elsewhere costs a read of about its own size.
-// One reader serves one archive from its first entry to its last.
-struct ArchiveReader {
-    FileHandle archive;
-    int64_t windowStart;
-    size_t windowBytes;
-    size_t readAhead; // how much the next read into the window takes
-};
-
-ArchiveReader StartReading(FileHandle archive);
-
-// Writes the entry's data to a file called `name` in the working directory. The file is
-// one this call creates: what already exists under the name is replaced, never written to.
-// Afterwards the name holds the whole entry (or all the archive has of it), what was there
-// before, or nothing.
-ExtractOutcome ExtractEntry(ArchiveReader *reader, const char *name, const DirectoryEntry &entry);
+// Writes the entry's data, read by position (entries may lie in any order), to a file called
+// `name` in the working directory. The file is one this call creates: what already exists under
+// the name is replaced, never written to. Afterwards the name holds the whole entry (or all the
+// archive has of it), what was there before, or nothing.
+ExtractOutcome ExtractEntry(FileHandle archive, const char *name, const DirectoryEntry &entry);

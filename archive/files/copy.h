@@ -10,14 +10,13 @@
 #include "archive/files/files.h"
 
 // How bytes are moved, for the reader and the writer alike: through one buffer of
-// kBufferBytes, which also gathers the small ones (under kSmallFileBytes, an entry or a file),
-// or by the system for larger ones; the reader's first read into its window takes
-// kFirstReadBytes. The in-memory fuzz target builds them small (VORN_SMALL_BUFFERS), so that its
-// small inputs take every path.
+// kBufferBytes, which also takes the small ones whole (under kSmallFileBytes, an entry or a
+// file), or by the system for larger ones. The in-memory fuzz target builds them small
+// (VORN_SMALL_BUFFERS), so that its small inputs take every path.
 #if defined(VORN_SMALL_BUFFERS)
-enum : size_t { kBufferBytes = 256, kSmallFileBytes = 64, kFirstReadBytes = 16 };
+enum : size_t { kBufferBytes = 256, kSmallFileBytes = 64 };
 #else
-enum : size_t { kBufferBytes = 1 << 20, kSmallFileBytes = 64 << 10, kFirstReadBytes = 8 << 10 };
+enum : size_t { kBufferBytes = 1 << 20, kSmallFileBytes = 64 << 10 };
 #endif
 
 enum CopyResult {

@@ -14,9 +14,8 @@
 //   NameExists          lstat                           GetFileAttributesA
 //   FolderTakesName     stat, pathconf                  GetFileAttributesA
 //   CreateNewFile *     open O_CREAT O_EXCL O_NOFOLLOW  CreateFileA CREATE_NEW
-//   CreateEmptyFile     mknod                           -                       CreateNewFile
 //   CreateUnnamedFile   open O_TMPFILE                  -                       temporary name
-//   NameUnnamedFile *   linkat by descriptor, or /proc  -
+//   NameUnnamedFile *   linkat of /proc/self/fd/N       -
 //   WriteFileData       write                           WriteFile
 //   CloseFile           close                           CloseHandle
 //   ReplaceWithFile     rename                          MoveFileExA, replacing
@@ -42,7 +41,6 @@ typedef intptr_t FileHandle;
 enum {
     kErrorNotRegularFile = -1, // a device, a FIFO, a socket: not a file of bytes on a disk
     kErrorNameTooLong = -2,    // a path too long for the program's buffer for it
-    kErrorUnsupported = -3,    // a call the system does not have, or refuses here
 };
 
 // True where file names follow Windows' rules (device names, dropped trailing dots).
@@ -90,9 +88,6 @@ bool FolderTakesName(const char *folder, const char *name, int *error);
 // Creates `name` for writing, only when nothing at all exists under it (not even a
 // dangling symbolic link). A fresh file's permissions are those the system gives by default.
 bool CreateNewFile(const char *name, FileHandle *file, int *error);
-// The same for an empty file, made without opening it; kErrorUnsupported where the system
-// cannot (the caller then creates and closes one). On failure nothing is left under the name.
-bool CreateEmptyFile(const char *name, int *error);
 bool IsAlreadyExistsError(int error);
 
 // A file in `folder` that has no name yet, so that nothing is left of it if the program ends

@@ -16,12 +16,9 @@ static_assert(sizeof(time_t) == 8, "64-bit time: build with _TIME_BITS=64 (glibc
 // What the system does not support, as found during this run, so that it is not asked again;
 // each has a plainer way that the program takes instead.
 static struct {
-    bool splice;           // copies go through the program's buffer
-    bool unnamedFiles;     // replacements are written under a temporary name from the start
-    bool linkByDescriptor; // an unnamed file is named through /proc
-    bool mknod;            // an empty file is opened and closed
-    bool renameNoReplace;  // a new name is given by a link and an unlink
-    bool probed;           // the first unnamed file has told whether and how they are named
+    bool splice;          // copies go through the program's buffer
+    bool unnamedFiles;    // replacements are written under a temporary name from the start
+    bool renameNoReplace; // a new name is given by a link and an unlink
 } unsupported;
 
 // The answers of a system, or a file system, that does not do what was asked at all: a call or
@@ -176,64 +173,30 @@ bool CreateNewFile(const char *name, FileHandle *file, int *error) {
     return Answered(descriptor, error);
 }
 
-// mknod makes a regular file without opening it, and like O_EXCL fails on anything that
-// exists under the name.
-bool CreateEmptyFile(const char *name, int *error) {
-    if (!unsupported.mknod) {
-        if (mknod(name, S_IFREG | 0666, 0) == 0)
-            return true;
-        unsupported.mknod = IsUnsupported(errno);
-    }
-    *error = unsupported.mknod ? kErrorUnsupported : errno;
-    return false;
-}
-
 bool IsAlreadyExistsError(int error) {
     return error == EEXIST;
 }
 
 #if defined(__linux__) && defined(O_TMPFILE)
-// An unnamed file is named by its descriptor (linkat with AT_EMPTY_PATH, which older kernels
-// allow only with a privilege) or else through its path in /proc. Linking it onto "." can
-// never succeed, but tells which: EEXIST comes only after the descriptor was accepted.
-static bool ProbeNamingUnnamedFiles(int descriptor) {
-    unsupported.probed = true;
-    unsupported.linkByDescriptor =
-        linkat(descriptor, "", AT_FDCWD, ".", AT_EMPTY_PATH) != 0 && errno != EEXIST;
-    return !unsupported.linkByDescriptor || access("/proc/self/fd", X_OK) == 0;
-}
-
-// Only a file system that has no unnamed files, or a run that cannot name them, gives them up:
-// any other failure (no descriptor left, a disk error) costs this replacement its unnamed file,
-// not the rest of the run.
+// An unnamed file is named through its path in /proc, as open(2) shows, which needs no
+// privilege: a system without /proc mounted has no way to name one, and gets none.
 bool CreateUnnamedFile(const char *folder, FileHandle *file) {
-    if (unsupported.unnamedFiles)
+    static const bool procMounted = access("/proc/self/fd", X_OK) == 0;
+    if (!procMounted || unsupported.unnamedFiles)
         return false;
     int descriptor = open(folder, O_WRONLY | O_TMPFILE | O_CLOEXEC, 0666);
-    if (descriptor < 0) {
+    // Only a file system that has no unnamed files gives them up: any other failure (no
+    // descriptor left, a disk error) costs this replacement its unnamed file, not the run.
+    if (descriptor < 0)
         unsupported.unnamedFiles = IsUnsupported(errno);
-        return false;
-    }
-    if (!unsupported.probed && !ProbeNamingUnnamedFiles(descriptor)) {
-        unsupported.unnamedFiles = true;
-        close(descriptor);
-        return false;
-    }
     *file = descriptor;
-    return true;
+    return descriptor >= 0;
 }
 
 bool NameUnnamedFile(FileHandle file, const char *name, int *error) {
-    int descriptor = static_cast<int>(file);
-    int linked;
-    if (!unsupported.linkByDescriptor) {
-        linked = linkat(descriptor, "", AT_FDCWD, name, AT_EMPTY_PATH);
-    } else {
-        char path[32];
-        snprintf(path, sizeof path, "/proc/self/fd/%d", descriptor);
-        linked = linkat(AT_FDCWD, path, AT_FDCWD, name, AT_SYMLINK_FOLLOW);
-    }
-    return Answered(linked, error);
+    char path[32];
+    snprintf(path, sizeof path, "/proc/self/fd/%d", static_cast<int>(file));
+    return Answered(linkat(AT_FDCWD, path, AT_FDCWD, name, AT_SYMLINK_FOLLOW), error);
 }
 #else
 bool CreateUnnamedFile(const char *, FileHandle *) {

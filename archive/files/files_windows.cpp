@@ -119,11 +119,6 @@ int64_t CopyFileData(FileHandle, int64_t, FileHandle, size_t) {
     return -1;
 }
 
-bool CreateEmptyFile(const char *, int *error) {
-    *error = kErrorUnsupported;
-    return false;
-}
-
 bool CreateUnnamedFile(const char *, FileHandle *) {
     return false;
 }

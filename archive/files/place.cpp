@@ -47,21 +47,10 @@ static bool TakeTemporaryName(PlacedFile *placed, bool link, int *error) {
     return false;
 }
 
-// A new name costs one call; an empty file is made whole by it where the system can, without
-// opening it.
-static bool CreateUnderName(PlacedFile *placed, bool empty, int *error) {
-    placed->state = kPlacedEmpty;
-    if (empty && CreateEmptyFile(placed->name, error))
-        return true;
-    if (empty && *error != kErrorUnsupported)
-        return false;
-    placed->state = kUnderName;
-    return MakeMarked(placed->name, &placed->file, false, error);
-}
-
-bool CreatePlacedFile(PlacedFile *placed, bool empty, int *error) {
+bool CreatePlacedFile(PlacedFile *placed, int *error) {
     if (placed->mode == kReplaceExisting) {
-        if (CreateUnderName(placed, empty, error))
+        placed->state = kUnderName;
+        if (MakeMarked(placed->name, &placed->file, false, error))
             return true;
         if (!IsAlreadyExistsError(*error))
             return false;
@@ -102,8 +91,6 @@ static Leftover RemoveUnfinished(const PlacedFile &placed) {
 
 Finish FinishPlacedFile(PlacedFile *placed, bool complete) {
     Finish finish = {complete ? kInPlace : kDiscarded, 0, kNothingLeft};
-    if (placed->state == kPlacedEmpty)
-        return finish;
     if (placed->state == kUnnamed && complete)
         LinkUnnamed(placed, &finish);
     int error = 0;

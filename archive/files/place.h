@@ -4,8 +4,8 @@
 // is ever removed.
 //
 // A file is made in one of two ways:
-//   kReplaceExisting  a new name is created exclusively and written under itself (an empty file
-//                     whole at once). When the name exists, the file is written beside it and
+//   kReplaceExisting  a new name is created exclusively and written under itself. When the
+//                     name exists, the file is written beside it and
 //                     then renamed over it, so that what existed is replaced as a directory
 //                     entry: never opened, never half replaced. (The reader's entries.)
 //   kKeepExisting     the file is written beside the name and takes it only where nothing exists
@@ -21,7 +21,6 @@
 enum PlaceMode { kReplaceExisting, kKeepExisting };
 
 enum PlaceState {
-    kPlacedEmpty,   // a new empty file under its name, complete and closed
     kUnderName,     // open under its name, removed by an ending signal
     kUnnamed,       // open, without a name
     kUnderTemporary // open under TemporaryFileName(), removed by an ending signal
@@ -41,9 +40,8 @@ struct PlacedFile {
 // A folder of this many bytes at most leaves room for its temporary names.
 enum : size_t { kLongestFolderBytes = 4096 };
 
-// Makes the file; `empty` asks for one that gets no data. False, with the system's code, when
-// no file could be made.
-bool CreatePlacedFile(PlacedFile *placed, bool empty, int *error);
+// Makes the file. False, with the system's code, when no file could be made.
+bool CreatePlacedFile(PlacedFile *placed, int *error);
 
 // What finishing left of the file, beside whether it took its name.
 enum Leftover {

@@ -115,7 +115,6 @@ static const char *NameAsText(const NameRecord &record, char *text) {
 // Writes each entry that has a name, then prints its line; an entry left without a name by
 // the directory's damage is listed alone. False when some named entry was not written in full.
 static bool UnpackEntries(FileHandle file, const Directory &directory) {
-    ArchiveReader reader = StartReading(file);
     bool allWritten = true;
     int count = directory.entryCount;
     for (int i = 0; i < count; ++i) {
@@ -126,7 +125,7 @@ static bool UnpackEntries(FileHandle file, const Directory &directory) {
         if (named) {
             DirectoryEntry entry =
                 DecodeDirectoryEntry(directory.entryTable + i * kDirectoryEntryBytes);
-            ExtractOutcome outcome = ExtractEntry(&reader, name, entry);
+            ExtractOutcome outcome = ExtractEntry(file, name, entry);
             if (outcome.result != kEntryWritten) {
                 ReportEntry(static_cast<unsigned>(i + 1), name, entry, outcome);
                 allWritten = false;

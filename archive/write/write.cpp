@@ -307,7 +307,7 @@ static WriteResult WritePlannedArchive(const Plan &plan) {
     const char *path = plan.archivePath;
     PlacedFile placed = {kKeepExisting, plan.folder, path, "VornWriter", kUnnamed, 0};
     int error = 0;
-    if (!CreatePlacedFile(&placed, false, &error)) {
+    if (!CreatePlacedFile(&placed, &error)) {
         ReportArchiveNotWritten(path, error);
         return kArchiveNotMade;
     }
