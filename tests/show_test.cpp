@@ -40,6 +40,7 @@ TEST(ShowText, ControlsAreShownAndEverythingElseAsItIs) {
         {"\xE0\x80\x80", "\xE0??", "\xE0\\x80\\x80"},     // an overlong three-byte form
         {"\xE0\xBF\x9B", "\xE0\xBF\x9B", "\xE0\xBF\x9B"}, // U+0FDB: 0xBF still continues
         {"\xE2\x80\xBF", "\xE2\x80\xBF", "\xE2\x80\xBF"}, // U+203F
+        {"\xE0\xA0\x80", "\xE0\xA0\x80", "\xE0\xA0\x80"}, // U+0800: 0x80 still continues
         {"\xE2\x80", "\xE2?", "\xE2\\x80"},               // cut short by the end
         {"\xF0\x9F\x98"
          "x",
