@@ -34,8 +34,6 @@ size_t Utf8SequenceLength(const unsigned char *text) {
 }
 
 uint32_t DecodeUtf8(const unsigned char *text, size_t length) {
-    if (length <= 1)
-        return text[0];
     uint32_t point = text[0] & (0x7Fu >> length);
     for (size_t i = 1; i < length; ++i)
         point = point << 6 | (text[i] & 0x3Fu);

@@ -28,5 +28,5 @@ const char *DecodeNameText(const char *name, char *text);
 // the code page. Returns the first character the code page does not have, or nullptr.
 const char *EncodeNameText(const char *text, char *name, size_t size, size_t *length);
 
-// The code point of the well-formed UTF-8 sequence of `length` bytes at `text`.
+// The code point of the well-formed UTF-8 sequence of 2 to 4 bytes at `text`.
 uint32_t DecodeUtf8(const unsigned char *text, size_t length);

@@ -61,11 +61,10 @@ static const char *LastComponent(const char *path) {
 // encoded, and one with a character the code page lacks is refused.
 static bool TakeEntryName(const char *path, const char *fileName, PlannedFile *file) {
     size_t length = strlen(fileName);
-    const char *missing = nullptr;
-    if (UsesWindowsFileNames())
-        snprintf(file->name, sizeof file->name, "%s", fileName);
-    else
-        missing = EncodeNameText(fileName, file->name, sizeof file->name, &length);
+    snprintf(file->name, sizeof file->name, "%s", fileName);
+    const char *missing = UsesWindowsFileNames()
+                              ? nullptr
+                              : EncodeNameText(fileName, file->name, sizeof file->name, &length);
     if (missing != nullptr)
         ReportNameNotInCodePage(path, missing);
     else if (length >= kNameRecordBytes)
