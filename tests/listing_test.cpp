@@ -105,9 +105,9 @@ TEST_F(ProgramTest, TheListingFollowsTheFormat) {
                                               {"\x8Cuvre.txt", "2"},
                                               {"\x80uro.txt", "3"},
                                               {"\x81.txt", "4"},
-                                              {std::string(14, '\x80'), "5"}};
+                                              {std::string(15, '\x80'), "5"}};
     std::string euros;
-    for (int i = 0; i < 14; ++i)
+    for (int i = 0; i < 15; ++i)
         euros += "\xE2\x82\xAC";
     struct Row {
         const char *what;
@@ -191,7 +191,8 @@ TEST_F(ProgramTest, TheListingFollowsTheFormat) {
          "   6 / 7          \xD0\x96\xD1\x83\xD0\xBA\n"
          "   7 / 7           caf\xC3\xA9\n"},
         // Code page 1252's own characters for 0x80-0x9F, an unassigned byte (a C1 control, as
-        // Windows reads it), and 14 bytes that take 42 in UTF-8, aligned by their characters.
+        // Windows reads it), and 15 bytes (a record without its NUL) that take 45 in UTF-8, the
+        // longest name's text; each aligned by its characters.
         {"names in code page 1252",
          BuildArchive(codePageEntries),
          "File has 5 Entries\n\n"
@@ -199,7 +200,7 @@ TEST_F(ProgramTest, TheListingFollowsTheFormat) {
          "   2 / 5       \xC5\x92uvre.txt\n"
          "   3 / 5        \xE2\x82\xACuro.txt\n"
          "   4 / 5           ?.txt\n"
-         "   5 / 5  " +
+         "   5 / 5 " +
              euros + "\n",
          {{"caf\xC3\xA9.txt", "1"},
           {"\xC5\x92uvre.txt", "2"},
@@ -213,7 +214,7 @@ TEST_F(ProgramTest, TheListingFollowsTheFormat) {
          "   2 / 5       ?uvre.txt\n"
          "   3 / 5        ?uro.txt\n"
          "   4 / 5           ?.txt\n"
-         "   5 / 5  ??????????????\n"},
+         "   5 / 5 ???????????????\n"},
         {"an archive past 4 GiB, dated 2040", worked, workedListing, workedFiles, 0, true, "",
          INT64_C(5) << 30, INT64_C(2208988800)},
     };
