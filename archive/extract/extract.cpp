@@ -47,7 +47,8 @@ static EntryResult EntryResultOf(CopyResult result) {
     return kEntryWriteFailed;
 }
 
-// A large entry is moved by the system where it can, else copied through the buffer.
+// A small entry by one read and one write; a large one is moved by the system where it can, else
+// copied through the buffer.
 static ExtractOutcome CopyEntryData(FileHandle archive, FileHandle file,
                                     const DirectoryEntry &entry) {
     if (static_cast<size_t>(entry.size) < kSmallFileBytes)
