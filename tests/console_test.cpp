@@ -144,6 +144,13 @@ static std::string ReadWhatIsThere(int fd) {
     return bytes;
 }
 
+// The process's state in /proc is "T", stopped.
+static bool IsStopped(pid_t process) {
+    std::string status = ReadFile("/proc/" + std::to_string(process) + "/stat");
+    size_t name = status.rfind(')'); // "pid (name) state ..."
+    return name != std::string::npos && status.compare(name, 4, ") T ") == 0;
+}
+
 // Runs the program on its terminal. With keys, a signal or a stop, waits until the pause has
 // put the terminal in raw mode; a stopped program gets the settings it found back, as a shell
 // does, and is continued, and must take up raw mode again; then the keys are typed or the
@@ -176,12 +183,14 @@ static TerminalRun RunOnTerminal(const std::vector<std::string> &command, const 
             kill(-job, how.stopped ? SIGSTOP : SIGTSTP);
             if (how.stopped)
                 tcsetattr(kept, TCSANOW, &found);
+            // A shell continues a job once it has seen it stop (waitpid), never before.
             EXPECT_TRUE(Await(terminal, 10,
                               [&] {
                                   return tcgetattr(kept, &run.after) == 0 &&
-                                         (run.after.c_lflag & ICANON) && (run.after.c_lflag & ECHO);
+                                         (run.after.c_lflag & ICANON) &&
+                                         (run.after.c_lflag & ECHO) && IsStopped(job);
                               }))
-                << "the terminal's settings not put back for stop " << stop + 1;
+                << "the terminal's settings not put back, or no stop, for stop " << stop + 1;
             kill(-job, SIGCONT);
             EXPECT_TRUE(Await(terminal, 10, raw)) << "raw mode not taken up again";
         }
