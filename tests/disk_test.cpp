@@ -13,7 +13,8 @@
 // Each row: an archive, every file it leaves in the working folder, its reports and its exit
 // status; every entry is listed, and nothing is made outside the working folder.
 TEST_F(ProgramTest, EntriesLandAsTheArchiveHasThem) {
-    std::string binary = AwkwardBinaryData();
+    std::vector<TestEntry> kinds = {
+        {"binary.dat", AwkwardBinaryData(), 7}, {"empty", ""}, {"text.txt", "one\r\ntwo\n"}};
     // The data fills bytes 38 to 47; the last entry ends at 40 + 8 = 48, where the names start.
     std::string overlapping = EncodeEntryCount(3) + EncodeDirectoryEntry(0, 44, 4) +
                               EncodeDirectoryEntry(0, 38, 8) + EncodeDirectoryEntry(0, 40, 8) +
@@ -33,42 +34,17 @@ TEST_F(ProgramTest, EntriesLandAsTheArchiveHasThem) {
     std::string pastEnd = EncodeEntryCount(2) + EncodeDirectoryEntry(0, 28, 0x7FFFFFFF) +
                           EncodeDirectoryEntry(0, 29, 0) + "abc" + EncodeNameRecord("short") +
                           EncodeNameRecord("empty");
-    // Eight entries that each claim 2^31 - 1 bytes; the last places the names after the table.
-    std::string huge = EncodeEntryCount(8), hugeNames, hugeReports;
-    std::map<std::string, std::string> hugeFiles;
-    for (int i = 0; i < 8; ++i) {
-        huge += EncodeDirectoryEntry(0, static_cast<uint32_t>(i < 7 ? i * 16 : 98),
-                                     i < 7 ? 0x7FFFFFFF : 0);
-        hugeNames += EncodeNameRecord("huge" + std::to_string(i));
-    }
-    huge += hugeNames;
-    for (int i = 0; i < 8; ++i) {
-        std::string name = "huge" + std::to_string(i);
-        hugeFiles[name] = i < 7 ? huge.substr(static_cast<size_t>(i) * 16) : "";
-        if (i < 7)
-            hugeReports +=
-                "VornReader: entry " + std::to_string(i + 1) + " \"" + name +
-                "\": data cut short by the archive's end: " + std::to_string(huge.size() - 16 * i) +
-                " of 2147483647 bytes written\n";
-    }
     // Small and large entries, the large one copied through the buffer when the kernel copies
     // nothing, and when there is no descriptor left for its pipe.
     std::string big(70 << 10, 'B');
     std::vector<TestEntry> mixed = {{"a", "small a"}, {"big", big}, {"c", "small c"}};
-    std::map<std::string, std::string> mixedFiles = {
-        {"a", "small a"}, {"big", big}, {"c", "small c"}};
     RunOptions copiedByTheProgram, fewDescriptors;
     fewDescriptors.openFiles = 5; // standard input, output and error, the archive, an entry
     copiedByTheProgram.environment = {"LD_PRELOAD=" + FailCallsLibrary(), "VORN_NO_KERNEL_COPY=1"};
     const std::string path = ": name refused: holds '/', '\\' or ':' (a path, drive or stream)\n";
+    // One name for each rule Windows adds.
     std::vector<TestEntry> platformNames = {
-        {"CON", "1"},      {"nul.txt", "2"}, {"trailing.", "3"},   {"blank ", "4"}, {"ask?", "5"},
-        {"lpt1.log", "6"}, {"Conin$", "7"},  {"COM\xC2\xB9", "9"}, {"ok", "8"}};
-    std::map<std::string, std::string> platformFiles;
-    for (const TestEntry &entry : platformNames)
-        platformFiles[entry.name] = entry.data;
-    const std::string device = ": name refused: a Windows device name\n",
-                      dropped = ": name refused: ends in '.' or ' ', which Windows drops\n";
+        {"CON", "1"}, {"trailing.", "2"}, {"ask?", "3"}, {"ok", "4"}};
     enum Platform { kEverywhere, kLinuxOnly, kWindowsOnly };
     struct Row {
         const char *what;
@@ -79,12 +55,7 @@ TEST_F(ProgramTest, EntriesLandAsTheArchiveHasThem) {
         Platform platform;
         RunOptions options = {};
     } rows[] = {
-        {"binary, empty and text entries",
-         BuildArchive({{"binary.dat", binary, 7}, {"empty", ""}, {"text.txt", "one\r\ntwo\n"}}),
-         {{"binary.dat", binary}, {"empty", ""}, {"text.txt", "one\r\ntwo\n"}},
-         "",
-         0,
-         kEverywhere},
+        {"binary, empty and text entries", BuildArchive(kinds), FilesOf(kinds), "", 0, kEverywhere},
         {"out of order, overlapping and duplicate entries: the later one wins",
          overlapping,
          {{"whole", "ABCDEFGH"}, {"dup", "CDEFGHIJ"}},
@@ -117,25 +88,20 @@ TEST_F(ProgramTest, EntriesLandAsTheArchiveHasThem) {
          1,
          kEverywhere,
          TightLimits()},
-        {"huge declared sizes write only what the archive holds", huge, hugeFiles, hugeReports, 1,
-         kEverywhere, TightLimits()},
-        {"no copies inside the kernel: the buffer copies", BuildArchive(mixed), mixedFiles, "", 0,
-         kLinuxOnly, copiedByTheProgram},
-        {"no descriptor left for a pipe: the buffer copies", BuildArchive(mixed), mixedFiles, "", 0,
-         kLinuxOnly, fewDescriptors},
+        {"no copies inside the kernel: the buffer copies", BuildArchive(mixed), FilesOf(mixed), "",
+         0, kLinuxOnly, copiedByTheProgram},
+        {"no descriptor left for a pipe: the buffer copies", BuildArchive(mixed), FilesOf(mixed),
+         "", 0, kLinuxOnly, fewDescriptors},
         {"Windows' device names and altered names are ordinary names on Linux",
-         BuildArchive(platformNames), platformFiles, "", 0, kLinuxOnly},
+         BuildArchive(platformNames), FilesOf(platformNames), "", 0, kLinuxOnly},
         {"Windows' device names and altered names are refused on Windows",
          BuildArchive(platformNames),
-         {{"ok", "8"}},
-         "VornReader: entry 1 \"CON\"" + device + "VornReader: entry 2 \"nul.txt\"" + device +
-             "VornReader: entry 3 \"trailing.\"" + dropped + "VornReader: entry 4 \"blank \"" +
-             dropped +
-             "VornReader: entry 5 \"ask?\": name refused: holds a character Windows forbids in "
-             "names (< > \" | ? *)\n"
-             "VornReader: entry 6 \"lpt1.log\"" +
-             device + "VornReader: entry 7 \"Conin$\"" + device +
-             "VornReader: entry 8 \"COM\xC2\xB9\"" + device,
+         {{"ok", "4"}},
+         "VornReader: entry 1 \"CON\": name refused: a Windows device name\n"
+         "VornReader: entry 2 \"trailing.\": name refused: ends in '.' or ' ', which Windows "
+         "drops\n"
+         "VornReader: entry 3 \"ask?\": name refused: holds a character Windows forbids in names "
+         "(< > \" | ? *)\n",
          1,
          kWindowsOnly},
     };
@@ -403,52 +369,34 @@ TEST_F(ProgramTest, ARunEndedFromOutsideLeavesNoHalfWrittenFile) {
     std::string data(100 * 1024, 'N');
     WriteFile(root_.path + "/in/archive.vorn", BuildArchive({{"victim", data}, {"after", "a"}}));
     const std::string named = "VORN_NO_TMPFILE=1";
+    // What the run leaves: "victim" as it was before (its old bytes, or no file), a named
+    // temporary file as well, the whole entry (the signal ignored), or every entry but the
+    // one that met the file-size limit.
+    enum Leaves { kOldKept, kNoNewFile, kTemporaryFile, kWholeEntry, kAllButOne };
     struct Row {
         const char *what;
         int signal;
         std::vector<std::string> settings;
-        bool occupied = true, ignored = false, temporaryLeft = false;
-        int64_t fileSizeLimit = 0;
+        Leaves leaves = kOldKept;
     };
+    // A new name made and marked for removal is one step: a signal waits until it is marked.
+    const std::string creating = "VORN_RAISE_AT=open-exclusive", wait = "VORN_RAISE_WAIT=1";
     std::vector<Row> rows = {
         {"SIGTERM, named temporary file", SIGTERM, {named}},
         {"SIGINT, named temporary file", SIGINT, {named}},
         {"SIGHUP, unnamed file", SIGHUP, {}},
-        {"SIGTERM in a new name's data", SIGTERM, {}, false},
-        {"SIGTERM ignored by the caller", SIGTERM, {named}, true, true},
-        {"SIGTERM once the unnamed file is linked to its temporary name",
-         SIGTERM,
-         {"VORN_RAISE_AT=linkat"}},
+        {"SIGTERM in a new name's data", SIGTERM, {}, kNoNewFile},
+        {"SIGTERM ignored by the caller", SIGTERM, {named}, kWholeEntry},
+        {"SIGTERM once the unnamed file has a temporary name", SIGTERM, {"VORN_RAISE_AT=linkat"}},
         {"SIGTERM just before the rename", SIGTERM, {named, "VORN_RAISE_AT=rename"}},
-        {"SIGTERM while a new name is made waits until it is marked for removal",
-         SIGTERM,
-         {"VORN_RAISE_AT=open-exclusive"},
-         false},
-        {"SIGTERM while the create meets what exists removes nothing",
-         SIGTERM,
-         {"VORN_RAISE_AT=open-exclusive"}},
+        {"SIGTERM while a new name is made", SIGTERM, {creating}, kNoNewFile},
+        {"SIGTERM while the create meets what exists", SIGTERM, {creating}},
         {"SIGKILL, unnamed file", SIGKILL, {}},
-        {"SIGKILL, no /proc to name an unnamed file by: named temporary file",
-         SIGKILL,
-         {"VORN_NO_PROC=1"},
-         true,
-         false,
-         true},
-        {"a file-size limit", 0, {named}, true, false, false, 64 * 1024},
-        {"a file-size limit, no copies inside the kernel",
-         0,
-         {named, "VORN_NO_KERNEL_COPY=1"},
-         true,
-         false,
-         false,
-         64 * 1024},
-        {"Ctrl-C while a replacement is written (Windows)",
-         SIGINT,
-         {"VORN_RAISE_IN=.VornReader-", "VORN_RAISE_WAIT=1"}},
-        {"Ctrl-C in a new name's data (Windows)",
-         SIGINT,
-         {"VORN_RAISE_IN=victim", "VORN_RAISE_WAIT=1"},
-         false},
+        {"SIGKILL, no /proc to name the unnamed file", SIGKILL, {"VORN_NO_PROC=1"}, kTemporaryFile},
+        {"a file-size limit", 0, {named}, kAllButOne},
+        {"a file-size limit, no kernel copy", 0, {named, "VORN_NO_KERNEL_COPY=1"}, kAllButOne},
+        {"Ctrl-C in a replacement (Windows)", SIGINT, {"VORN_RAISE_IN=.VornReader-", wait}},
+        {"Ctrl-C in new data (Windows)", SIGINT, {"VORN_RAISE_IN=victim", wait}, kNoNewFile},
     };
     // Every other signal whose default action ends the program: a CPU-time limit, timers, and
     // the signals another program may send.
@@ -456,7 +404,7 @@ TEST_F(ProgramTest, ARunEndedFromOutsideLeavesNoHalfWrittenFile) {
         {SIGUSR1, "SIGUSR1"}, {SIGUSR2, "SIGUSR2"}, {SIGALRM, "SIGALRM"}, {SIGVTALRM, "SIGVTALRM"},
         {SIGPROF, "SIGPROF"}, {SIGXCPU, "SIGXCPU"}, {SIGPOLL, "SIGPOLL"}, {SIGRTMIN, "SIGRTMIN"}};
     for (const auto &other : others)
-        rows.push_back({other.second, other.first, {}, false});
+        rows.push_back({other.second, other.first, {}, kNoNewFile});
     for (const Row &row : rows) {
         bool windowsRow = strstr(row.what, "(Windows)") != nullptr;
         if (windowsRow != TestingWindowsProgram())
@@ -467,30 +415,30 @@ TEST_F(ProgramTest, ARunEndedFromOutsideLeavesNoHalfWrittenFile) {
             continue;
         }
         EmptyWork();
-        if (row.occupied)
+        if (row.leaves != kNoNewFile)
             WriteFile(work_ + "/victim", "old victim");
         RunOptions options;
         options.environment = {"LD_PRELOAD=" + FailCallsLibrary(),
                                "VORN_RAISE=" + std::to_string(row.signal)};
         options.environment.insert(options.environment.end(), row.settings.begin(),
                                    row.settings.end());
-        options.ignoredSignal = row.ignored ? row.signal : 0;
-        options.fileSizeBytes = row.fileSizeLimit;
+        options.ignoredSignal = row.leaves == kWholeEntry ? row.signal : 0;
+        options.fileSizeBytes = row.leaves == kAllButOne ? 64 * 1024 : 0;
         RunResult result = RunProgram({"../in/archive.vorn"}, work_, options);
-        if (row.temporaryLeft) {
+        if (row.leaves == kTemporaryFile) {
             EXPECT_EQ(Written().size(), 2u) << row.what << ": no temporary file left";
         } else {
             ExpectNoTemporaryFile(row.what);
         }
-        if (row.ignored) {
+        if (row.leaves == kWholeEntry) {
             EXPECT_EQ(result.status, 0) << row.what;
             EXPECT_TRUE(Entry("victim") == data) << row.what;
             continue;
         }
-        if (row.occupied) {
-            EXPECT_TRUE(Entry("victim") == "old victim") << row.what;
-        } else {
+        if (row.leaves == kNoNewFile) {
             EXPECT_FALSE(PathExists(work_ + "/victim")) << row.what;
+        } else {
+            EXPECT_TRUE(Entry("victim") == "old victim") << row.what;
         }
         if (windowsRow) {
             EXPECT_FALSE(PathExists(work_ + "/after")) << row.what << ": the run went on";

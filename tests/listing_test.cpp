@@ -37,8 +37,6 @@ TEST_F(ProgramTest, TheCommandLine) {
          "VornReader: cannot read \"../in/fifo" + notRegular, 2, true},
         {"a device of endless zeros", "/dev/zero", kUsage,
          "VornReader: cannot read \"/dev/zero" + notRegular, 2, true},
-        {"a device of random bytes", "/dev/urandom", kUsage,
-         "VornReader: cannot read \"/dev/urandom" + notRegular, 2, true},
         {"a path too long for its report line, which is cut", std::string(9000, 'p'), kUsage,
          "VornReader: cannot open \"ppp", 2, false, 8191},
         {"arguments after the path are named, and change nothing else",

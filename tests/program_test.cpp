@@ -33,6 +33,13 @@ std::vector<std::string> Lines(const std::string &text) {
     return lines;
 }
 
+std::map<std::string, std::string> FilesOf(const std::vector<TestEntry> &entries) {
+    std::map<std::string, std::string> files;
+    for (const TestEntry &entry : entries)
+        files[entry.name] = entry.data;
+    return files;
+}
+
 RunOptions TightLimits() {
     RunOptions limits;
     if (!TestingWindowsProgram() && !TestingSanitizedProgram()) {

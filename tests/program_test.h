@@ -18,6 +18,8 @@ extern const char kUsage[];
 // Standard output up to the pause's prompt, which must come last.
 std::string OutputBeforePause(const RunResult &result);
 std::vector<std::string> Lines(const std::string &text);
+// The files that entries make, by name.
+std::map<std::string, std::string> FilesOf(const std::vector<TestEntry> &entries);
 
 // Limits that a runaway program would hit: 64 MiB of address space, 8 MiB a file, and its
 // peak memory measured (on Linux, without sanitizers).

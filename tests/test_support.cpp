@@ -106,6 +106,13 @@ std::string FailCallsLibrary() {
     return VORN_FAIL_CALLS_LIBRARY;
 }
 
+// A limit of 0 is none.
+static void SetLimit(decltype(RLIMIT_AS) resource, int64_t value) {
+    rlimit limit = {static_cast<rlim_t>(value), static_cast<rlim_t>(value)};
+    if (value > 0)
+        setrlimit(resource, &limit);
+}
+
 // Limits, signals and environment as the options ask; SIGXFSZ as a shell leaves it, so that
 // the program has to deal with a file-size limit itself.
 static void PrepareChild(const RunOptions &options) {
@@ -114,21 +121,9 @@ static void PrepareChild(const RunOptions &options) {
         signal(options.ignoredSignal, SIG_IGN);
     for (const std::string &setting : options.environment)
         putenv(const_cast<char *>(setting.c_str()));
-    if (options.addressSpaceBytes > 0) {
-        rlimit limit = {static_cast<rlim_t>(options.addressSpaceBytes),
-                        static_cast<rlim_t>(options.addressSpaceBytes)};
-        setrlimit(RLIMIT_AS, &limit);
-    }
-    if (options.openFiles > 0) {
-        rlimit limit = {static_cast<rlim_t>(options.openFiles),
-                        static_cast<rlim_t>(options.openFiles)};
-        setrlimit(RLIMIT_NOFILE, &limit);
-    }
-    if (options.fileSizeBytes > 0) {
-        rlimit limit = {static_cast<rlim_t>(options.fileSizeBytes),
-                        static_cast<rlim_t>(options.fileSizeBytes)};
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
+    SetLimit(RLIMIT_AS, options.addressSpaceBytes);
+    SetLimit(RLIMIT_NOFILE, options.openFiles);
+    SetLimit(RLIMIT_FSIZE, options.fileSizeBytes);
     // A run ended by SIGQUIT or SIGXCPU would leave a core file among the entries.
     rlimit noCore = {0, 0};
     setrlimit(RLIMIT_CORE, &noCore);

@@ -122,10 +122,7 @@ TEST_F(WriterTest, WrittenArchivesUnpackIntoTheSameFiles) {
         EXPECT_TRUE(ReadFile(Archive()) == LaidOutByHand(row.files, row.stored)) << row.what;
         RunResult read = RunProgram({"../out.vorn"}, work_);
         EXPECT_EQ(read.status, 0) << row.what << ": " << read.err;
-        std::map<std::string, std::string> files;
-        for (const TestEntry &file : row.files)
-            files[file.name] = file.data;
-        EXPECT_TRUE(WrittenFiles() == files) << row.what;
+        EXPECT_TRUE(WrittenFiles() == FilesOf(row.files)) << row.what;
         EmptyWork();
         remove(Archive().c_str());
     }
@@ -139,25 +136,24 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
     // UTF-8 names of its locale.
     const std::string upper = TestingWindowsProgram() ? "\xC3\x84.txt" : "\xC4.txt",
                       lower = TestingWindowsProgram() ? "\xC3\xA4.txt" : "\xE4.txt";
-    std::vector<TestEntry> files = {{"a", "1"},
-                                    {"sub/a", "2"},
-                                    {"A", "3"},
-                                    {"fifteen-chars-x", "4"},
-                                    {"CON", "5"},
-                                    {"bell\a", "8"},
-                                    {upper, "11"},
-                                    {lower, "12"},
-                                    {"dot.", "6"},
-                                    {"ask?", "7"},
-                                    {"\xC3\x84.dat", "13"},
-                                    {"\xC3\xA4.dat", "14"},
-                                    {"\xE6\x97\xA5\xE6\x9C\xAC.txt", "15"},
-                                    {"\xC5\x91.txt", "16"},
-                                    {"\xC2\x80", "17"}};
-    for (const TestEntry &file : files)
-        if (!TestingWindowsProgram() ||
-            file.name.find_first_of("\a\\ A\xC2\xE6") == std::string::npos)
-            MakeFiles(root_.path + "/in", {file}, {});
+    // Each file holds its own name. Wine's names cannot hold every byte Linux's do.
+    const std::vector<std::string> names = {"a",
+                                            "sub/a",
+                                            "fifteen-chars-x",
+                                            "CON",
+                                            "bell\a",
+                                            "dot.",
+                                            "ask?",
+                                            "\xC3\x84.dat",
+                                            "\xC3\xA4.dat",
+                                            "\xE6\x97\xA5\xE6\x9C\xAC.txt",
+                                            "\xC5\x91.txt",
+                                            "\xC2\x80",
+                                            upper,
+                                            lower};
+    for (const std::string &name : names)
+        if (!TestingWindowsProgram() || name.find_first_of("\a\\ \xC2\xE6") == std::string::npos)
+            MakeFiles(root_.path + "/in", {{name, name}}, {});
     std::vector<std::string> tooMany(65537, "../in/a");
     tooMany[0] = "../out.vorn";
     const std::string refused = "\": the name \"", rule = "\" would be refused when unpacked: ";
@@ -209,7 +205,6 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
          {"../out.vorn", "/dev/null"},
          "cannot read \"/dev/null\": not a regular file\n",
          true},
-        {"a missing file", {"../out.vorn", "../in/missing"}, "cannot read \"../in/missing\": "},
         {"a file that may not be read",
          {"../out.vorn", "../in/secret"},
          "cannot read \"../in/secret\": Permission denied\n",
@@ -236,11 +231,6 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
         {"a path too long for the archive's temporary name",
          {"../" + std::string(4200, 'x') + "/out.vorn", "../in/a"},
          "cannot make the archive \"../" + std::string(4200, 'x') + "/out.vorn\": path too long\n"},
-        {"one name in either case",
-         {"../out.vorn", "../in/a", "../in/A"},
-         "\"../in/a\" and \"../in/A\" make entries of the same name (letters of either case are "
-         "one on Windows)\n",
-         true},
         {"sparse files past 2^31 - 1 bytes in all",
          {"../out.vorn", "../in/s1", "../in/s2"},
          "the archive would take 2684354616 bytes: an archive holds 2147483647 at most\n",
@@ -339,7 +329,7 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
             remove(Archive().c_str());
         }
     }
-    EXPECT_EQ(ReadFile(In("a")), "1");
+    EXPECT_EQ(ReadFile(In("a")), "a");
 }
 
 // A file that is not the version measured when it is read makes no archive (exit status 1):
