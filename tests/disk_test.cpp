@@ -29,10 +29,11 @@ TEST_F(ProgramTest, EntriesLandAsTheArchiveHasThem) {
         EncodeDirectoryEntry(0, 74, 3) + "abc" + EncodeNameRecord("far") +
         EncodeNameRecord("least") + EncodeNameRecord("negative") + EncodeNameRecord("end") +
         EncodeNameRecord("zero") + EncodeNameRecord("ok");
-    // "short" points at its last byte and claims 2^31 - 1 bytes: it gets "c" and the name
-    // table, nothing more.
-    std::string pastEnd = EncodeEntryCount(2) + EncodeDirectoryEntry(0, 28, 0x7FFFFFFF) +
-                          EncodeDirectoryEntry(0, 29, 0) + "abc" + EncodeNameRecord("short") +
+    // "head" holds the entry count, from offset 0; "short" points at the last data byte and
+    // claims 2^31 - 1 bytes: it gets "c" and the name table, nothing more.
+    std::string pastEnd = EncodeEntryCount(3) + EncodeDirectoryEntry(0, 0, 2) +
+                          EncodeDirectoryEntry(0, 40, 0x7FFFFFFF) + EncodeDirectoryEntry(0, 41, 0) +
+                          "abc" + EncodeNameRecord("head") + EncodeNameRecord("short") +
                           EncodeNameRecord("empty");
     // Small and large entries, the large one copied through the buffer when the kernel copies
     // nothing, and when there is no descriptor left for its pipe.
@@ -82,8 +83,8 @@ TEST_F(ProgramTest, EntriesLandAsTheArchiveHasThem) {
          kEverywhere},
         {"data running past the archive's end is cut, not filled",
          pastEnd,
-         {{"short", "c" + pastEnd.substr(29)}, {"empty", ""}},
-         "VornReader: entry 1 \"short\": data cut short by the archive's end: 31 of 2147483647 "
+         {{"head", pastEnd.substr(0, 2)}, {"short", pastEnd.substr(40)}, {"empty", ""}},
+         "VornReader: entry 2 \"short\": data cut short by the archive's end: 46 of 2147483647 "
          "bytes written\n",
          1,
          kEverywhere,
