@@ -241,7 +241,6 @@ TEST_F(ProgramTest, ThePauseWaitsOnlyForAPersonAtTheTerminal) {
         {"Ctrl-C typed, ignored by the caller", "\x03x", 0},
         {"Ctrl-C typed after the usage line", "\x03", SIGINT, "", {}, true},
         {"SIGTERM", "", SIGTERM},
-        {"SIGHUP", "", SIGHUP},
         {"Ctrl-Z and fg twice, then a key", "x", 0},
         {"stopped, the shell's settings put back, continued, then a key", "x", 0},
         {"standard output a file: no wait", "", 0},
@@ -264,14 +263,13 @@ TEST_F(ProgramTest, ThePauseWaitsOnlyForAPersonAtTheTerminal) {
     rows[1].how.typedAhead = "k";
     rows[3].how.interruptIgnored = true;
     rows[5].how.signal = SIGTERM;
-    rows[6].how.signal = SIGHUP;
-    rows[7].how.stopsAndContinues = 2;
-    rows[8].how.stopped = true;
-    rows[9].how.outputToFile = true;
-    rows[10].how.pipedInput = "first line of a list\nsecond\n";
-    rows[11].how.background = true;
-    rows[20].how.stopsAndContinues = 2;
-    rows[20].how.environment = {"LD_PRELOAD=" + FailCallsLibrary(), "VORN_SLOW_RAISE=1"};
+    rows[6].how.stopsAndContinues = 2;
+    rows[7].how.stopped = true;
+    rows[8].how.outputToFile = true;
+    rows[9].how.pipedInput = "first line of a list\nsecond\n";
+    rows[10].how.background = true;
+    rows[19].how.stopsAndContinues = 2;
+    rows[19].how.environment = {"LD_PRELOAD=" + FailCallsLibrary(), "VORN_SLOW_RAISE=1"};
     for (const Row &row : rows) {
         if (!row.how.environment.empty() && !PreloadReachesProgram())
             continue; // the sanitized program does not take the library

@@ -31,8 +31,6 @@ TEST_F(ProgramTest, TheCommandLine) {
          windows ? "VornReader: cannot open \"../in\": "
                  : "VornReader: cannot read \"../in\": Is a directory\n",
          2, false},
-        {"a pipe", "/dev/stdin", kUsage, "VornReader: cannot read \"/dev/stdin" + notRegular, 2,
-         true},
         {"a FIFO nobody writes to, which must not hang", "../in/fifo", kUsage,
          "VornReader: cannot read \"../in/fifo" + notRegular, 2, true},
         {"a device of endless zeros", "/dev/zero", kUsage,
@@ -58,9 +56,7 @@ TEST_F(ProgramTest, TheCommandLine) {
             end = std::min(row.args.find(' ', at), row.args.size());
             args.push_back(row.args.substr(at, end - at));
         }
-        RunOptions options;
-        options.pipedInput = row.args == "/dev/stdin" ? BuildArchive({{"piped", "p"}}) : "";
-        RunResult result = RunProgram(args, work_, options);
+        RunResult result = RunProgram(args, work_);
         EXPECT_EQ(OutputBeforePause(result), kBanner + row.output) << row.what;
         EXPECT_EQ(result.err.rfind(row.report, 0), 0u) << row.what << ": " << result.err;
         EXPECT_EQ(Lines(result.err).size(), row.report.empty() ? 0u : 1u) << row.what;

@@ -129,19 +129,6 @@ static void PrepareChild(const RunOptions &options) {
     setrlimit(RLIMIT_CORE, &noCore);
 }
 
-// Standard input: /dev/null, or a pipe already holding all of its bytes (a pipe's buffer
-// takes 64 KiB, more than any piped test archive) and closed for writing.
-static int OpenInput(const RunOptions &options) {
-    if (options.pipedInput.empty())
-        return open("/dev/null", O_RDONLY);
-    int ends[2];
-    if (pipe(ends) != 0)
-        return -1;
-    ssize_t put = write(ends[1], options.pipedInput.data(), options.pipedInput.size());
-    close(ends[1]);
-    return put == static_cast<ssize_t>(options.pipedInput.size()) ? ends[0] : -1;
-}
-
 void ExecCommand(const std::vector<std::string> &command) {
     std::vector<char *> argv;
     for (const std::string &word : command)
@@ -157,7 +144,7 @@ void ExecCommand(const std::vector<std::string> &command) {
 [[noreturn]] static void RunChild(const std::vector<std::string> &command, const std::string &cwd,
                                   const std::string &outPath, const std::string &errPath,
                                   const RunOptions &options) {
-    int in = OpenInput(options);
+    int in = open("/dev/null", O_RDONLY);
     // Both streams into one file append, each at its end: Wine writes at positions it keeps
     // for each handle, and would write one stream over the other.
     int out = open(outPath.c_str(),

@@ -25,7 +25,6 @@ struct RunOptions {
     int64_t addressSpaceBytes = 0; // RLIMIT_AS, 0 for none
     int64_t fileSizeBytes = 0;     // RLIMIT_FSIZE (SIGXFSZ left at its default), 0 for none
     int64_t openFiles = 0;         // RLIMIT_NOFILE, 0 for none
-    std::string pipedInput;        // when not empty, standard input is a pipe carrying these bytes
     std::string outputPath;        // when not empty, standard output goes there, not captured
     bool outputClosed = false;     // standard output closed
     bool outputReaderGone = false; // standard output a pipe whose reader has gone
