@@ -75,6 +75,7 @@ struct OnTerminal {
     int signal = 0;                // or a signal sent then
     int stopsAndContinues = 0;     // first stopped (Ctrl-Z, SIGTSTP) and continued (fg, SIGCONT),
     bool stopped = false;          // or stopped by SIGSTOP, the settings put back as a shell does
+    bool continuedEarly = false;   // continued as soon as the settings are back, before the stop
     bool background = false;       // the program in a background process group
     bool interruptIgnored = false; // started with SIGINT ignored
     std::vector<std::string> environment = {}; // NAME=value set for the program
@@ -188,10 +189,20 @@ static TerminalRun RunOnTerminal(const std::vector<std::string> &command, const 
                               [&] {
                                   return tcgetattr(kept, &run.after) == 0 &&
                                          (run.after.c_lflag & ICANON) &&
-                                         (run.after.c_lflag & ECHO) && IsStopped(job);
+                                         (run.after.c_lflag & ECHO) &&
+                                         (how.continuedEarly || IsStopped(job));
                               }))
                 << "the terminal's settings not put back, or no stop, for stop " << stop + 1;
             kill(-job, SIGCONT);
+            if (how.continuedEarly) {
+                // However the continuation met the stop, the program runs in raw mode, or is
+                // stopped with the settings put back and waits for fg: never stopped raw.
+                usleep(1000 * 1000);
+                bool stopped = IsStopped(job);
+                EXPECT_FALSE(stopped && raw()) << "stopped with the terminal in raw mode";
+                if (stopped)
+                    kill(-job, SIGCONT);
+            }
             EXPECT_TRUE(Await(terminal, 10, raw)) << "raw mode not taken up again";
         }
         if (*how.keys != '\0')
@@ -259,6 +270,9 @@ TEST_F(ProgramTest, ThePauseWaitsOnlyForAPersonAtTheTerminal) {
         // The second Ctrl-Z comes as soon as the first fg has taken up raw mode, before the
         // stop has returned (raise slowed by the preloaded library).
         {"Ctrl-Z and fg twice, the stop returning late, then a key", "x", 0},
+        // SIGCONT comes while the settings are put back, before the stop itself (tcsetattr
+        // slowed), as a kill -CONT could.
+        {"Ctrl-Z, continued before the stop, then a key", "x", 0},
     };
     rows[1].how.typedAhead = "k";
     rows[3].how.interruptIgnored = true;
@@ -269,7 +283,10 @@ TEST_F(ProgramTest, ThePauseWaitsOnlyForAPersonAtTheTerminal) {
     rows[9].how.pipedInput = "first line of a list\nsecond\n";
     rows[10].how.background = true;
     rows[19].how.stopsAndContinues = 2;
-    rows[19].how.environment = {"LD_PRELOAD=" + FailCallsLibrary(), "VORN_SLOW_RAISE=1"};
+    rows[19].how.environment = {"LD_PRELOAD=" + FailCallsLibrary(), "VORN_SLOW=raise"};
+    rows[20].how.stopsAndContinues = 1;
+    rows[20].how.continuedEarly = true;
+    rows[20].how.environment = {"LD_PRELOAD=" + FailCallsLibrary(), "VORN_SLOW=tcsetattr"};
     for (const Row &row : rows) {
         if (!row.how.environment.empty() && !PreloadReachesProgram())
             continue; // the sanitized program does not take the library

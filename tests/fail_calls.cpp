@@ -23,7 +23,7 @@
 //   VORN_RAISE_IN=PREFIX   only for a write to a file whose name starts with PREFIX
 //   VORN_RAISE_WAIT=1      then waits 5 s (Wine ends the program from another thread)
 //   VORN_VMPEAK_LOG=path   the process's peak address space (VmPeak) is written there at exit
-//   VORN_SLOW_RAISE=1      raise returns 100 ms late (the pause's stop, continued)
+//   VORN_SLOW=CALL         raise or tcsetattr returns 100 ms late (the pause's stop, continued)
 // Standard input, output and error are not counted: their writes go through the C library; nor
 // are the coverage build's own files (*.gcda), written as the program ends.
 #include <cerrno>
@@ -36,6 +36,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -53,7 +54,8 @@ char failing[256]; // ",N,M,"
 bool noTmpfile = false, noKernelCopy = false, noProc = false, noSpliceIntoFile = false;
 int raiseSignal = 0;
 const char *raiseAt = "", *raiseIn = nullptr, *vmPeakLog = nullptr;
-bool raiseWait = false, noRenameNoReplace = false, slowRaise = false;
+bool raiseWait = false, noRenameNoReplace = false;
+const char *slowCall = "";
 const char *growName = nullptr, *rewriteName = nullptr, *swapName = nullptr, *touchName = nullptr,
            *unreadableName = nullptr, *takeName = nullptr;
 
@@ -86,7 +88,8 @@ __attribute__((constructor)) void ReadSettings() {
     noProc = Setting("VORN_NO_PROC") != 0;
     raiseSignal = Setting("VORN_RAISE");
     raiseWait = Setting("VORN_RAISE_WAIT") != 0;
-    slowRaise = Setting("VORN_SLOW_RAISE") != 0;
+    if (getenv("VORN_SLOW") != nullptr)
+        slowCall = getenv("VORN_SLOW");
     if (getenv("VORN_RAISE_AT") != nullptr)
         raiseAt = getenv("VORN_RAISE_AT");
     raiseIn = getenv("VORN_RAISE_IN");
@@ -221,6 +224,11 @@ void TakeName(const char *path) {
     Next<int (*)(int)>("close")(fd);
 }
 
+void ReturnLate(const char *call) {
+    if (strcmp(slowCall, call) == 0)
+        usleep(100 * 1000);
+}
+
 } // namespace
 
 extern "C" {
@@ -321,9 +329,14 @@ int unlink(const char *name) {
 
 int raise(int signal) {
     int raised = Next<int (*)(int)>("raise")(signal);
-    if (slowRaise)
-        usleep(100 * 1000);
+    ReturnLate("raise");
     return raised;
+}
+
+int tcsetattr(int fd, int when, const termios *settings) {
+    int set = Next<int (*)(int, int, const termios *)>("tcsetattr")(fd, when, settings);
+    ReturnLate("tcsetattr");
+    return set;
 }
 
 int linkat(int fromFolder, const char *from, int toFolder, const char *to, int flags) {

@@ -142,11 +142,13 @@ static volatile sig_atomic_t stopHandlerSaved = 0;
 // The program stops by the stop's default action, so that the shell sees a stop as any other,
 // and the kernel leaves an orphaned process group running. The handler is back before the stop
 // returns: SIGCONT's handler puts it back first, so a second Ctrl-Z is never met by the
-// default action with the program's own settings on the terminal.
+// default action with the program's own settings on the terminal. The default action is taken
+// before the settings are put back: a SIGCONT that comes between them and the stop (kill -CONT)
+// puts the handler back too, and the stop then goes through it again, settings first.
 static void OnStop(int) {
-    ApplyIfForeground(terminalToRestore.load());
     TakeDefaultAction(SIGTSTP, &stopHandler);
     stopHandlerSaved = 1;
+    ApplyIfForeground(terminalToRestore.load());
     sigset_t stop;
     sigemptyset(&stop);
     sigaddset(&stop, SIGTSTP);
