@@ -5,9 +5,9 @@
 //
 // A file is made in one of two ways:
 //   kReplaceExisting  a new name is created exclusively and written under itself. When the
-//                     name exists, the file is written beside it and
-//                     then renamed over it, so that what existed is replaced as a directory
-//                     entry: never opened, never half replaced. (The reader's entries.)
+//                     name exists, the file is written beside it and then renamed over it, so
+//                     that what existed is replaced as a directory entry: never opened, never
+//                     half replaced. (The reader's entries.)
 //   kKeepExisting     the file is written beside the name and takes it only where nothing exists
 //                     by then; what appeared meanwhile stays. (The writer's archive.)
 // A file beside the name has no name of its own where the system has such files, else a
