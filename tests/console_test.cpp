@@ -145,9 +145,10 @@ static std::string ReadWhatIsThere(int fd) {
     return bytes;
 }
 
-// The process's state in /proc is "T", stopped.
+// The process's state in /proc is "T", stopped; a process that has ended is not.
 static bool IsStopped(pid_t process) {
-    std::string status = ReadFile("/proc/" + std::to_string(process) + "/stat");
+    std::string path = "/proc/" + std::to_string(process) + "/stat";
+    std::string status = PathExists(path) ? ReadFile(path) : "";
     size_t name = status.rfind(')'); // "pid (name) state ..."
     return name != std::string::npos && status.compare(name, 4, ") T ") == 0;
 }
