@@ -48,16 +48,27 @@ template <typename Function> Function Next(const char *name) {
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
 
-int logFile = -1;
-long calls = 0;
-char failing[256]; // ",N,M,"
-bool noTmpfile = false, noKernelCopy = false, noProc = false, noSpliceIntoFile = false;
-int raiseSignal = 0;
-const char *raiseAt = "", *raiseIn = nullptr, *vmPeakLog = nullptr;
-bool raiseWait = false, noRenameNoReplace = false;
-const char *slowCall = "";
-const char *growName = nullptr, *rewriteName = nullptr, *swapName = nullptr, *touchName = nullptr,
-           *unreadableName = nullptr, *takeName = nullptr;
+int RealOpen(const char *path, int flags, mode_t mode = 0) {
+    return Next<int (*)(const char *, int, ...)>("open64")(path, flags, mode);
+}
+
+ssize_t RealWrite(int fd, const void *data, size_t length) {
+    return Next<ssize_t (*)(int, const void *, size_t)>("write")(fd, data, length);
+}
+
+int RealClose(int fd) {
+    return Next<int (*)(int)>("close")(fd);
+}
+
+// The settings are read where they are used: the environment does not change meanwhile.
+const char *Setting(const char *name) {
+    const char *value = getenv(name);
+    return value != nullptr ? value : "";
+}
+
+bool On(const char *name) {
+    return atoi(Setting(name)) != 0;
+}
 
 // Descriptors of the coverage build's files, whose calls are not the program's.
 bool notCounted[1024];
@@ -71,42 +82,19 @@ bool IsCoverageFile(const char *path) {
     return length > 5 && strcmp(path + length - 5, ".gcda") == 0;
 }
 
-int Setting(const char *name) {
-    const char *value = getenv(name);
-    return value != nullptr ? atoi(value) : 0;
-}
+// The log exists from the start: a run that makes no counted call leaves it empty.
+int logFile = -1;
 
-__attribute__((constructor)) void ReadSettings() {
-    const char *log = getenv("VORN_CALL_LOG"), *fail = getenv("VORN_FAIL_CALLS");
-    if (log != nullptr)
-        logFile = Next<int (*)(const char *, int, ...)>("open64")(
-            log, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    snprintf(failing, sizeof failing, ",%s,", fail != nullptr ? fail : "");
-    noTmpfile = Setting("VORN_NO_TMPFILE") != 0;
-    noKernelCopy = Setting("VORN_NO_KERNEL_COPY") != 0;
-    noSpliceIntoFile = Setting("VORN_NO_SPLICE_INTO_FILE") != 0;
-    noProc = Setting("VORN_NO_PROC") != 0;
-    raiseSignal = Setting("VORN_RAISE");
-    raiseWait = Setting("VORN_RAISE_WAIT") != 0;
-    if (getenv("VORN_SLOW") != nullptr)
-        slowCall = getenv("VORN_SLOW");
-    if (getenv("VORN_RAISE_AT") != nullptr)
-        raiseAt = getenv("VORN_RAISE_AT");
-    raiseIn = getenv("VORN_RAISE_IN");
-    noRenameNoReplace = Setting("VORN_NO_RENAME_NOREPLACE") != 0;
-    growName = getenv("VORN_GROW");
-    rewriteName = getenv("VORN_REWRITE");
-    swapName = getenv("VORN_SWAP");
-    touchName = getenv("VORN_TOUCH");
-    unreadableName = getenv("VORN_UNREADABLE");
-    takeName = getenv("VORN_TAKE");
-    vmPeakLog = getenv("VORN_VMPEAK_LOG");
+__attribute__((constructor)) void OpenLog() {
+    if (getenv("VORN_CALL_LOG") != nullptr)
+        logFile =
+            RealOpen(getenv("VORN_CALL_LOG"), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
 }
 
 __attribute__((destructor)) void LogPeakAddressSpace() {
-    if (vmPeakLog == nullptr)
+    if (getenv("VORN_VMPEAK_LOG") == nullptr)
         return;
-    FILE *status = fopen("/proc/self/status", "r"), *log = fopen(vmPeakLog, "w");
+    FILE *status = fopen("/proc/self/status", "r"), *log = fopen(getenv("VORN_VMPEAK_LOG"), "w");
     char line[256];
     while (status != nullptr && log != nullptr && fgets(line, sizeof line, status) != nullptr)
         if (strncmp(line, "VmPeak:", 7) == 0)
@@ -119,23 +107,24 @@ __attribute__((destructor)) void LogPeakAddressSpace() {
 
 // Counts the call; true, with errno set, when it is one to fail.
 bool Fails(const char *call) {
-    char number[32], line[64];
+    static long calls = 0;
+    char failing[256], number[32], line[64];
+    snprintf(failing, sizeof failing, ",%s,", Setting("VORN_FAIL_CALLS")); // ",N,M,"
     snprintf(number, sizeof number, ",%ld,", ++calls);
     bool fails = strstr(failing, number) != nullptr;
     int length = snprintf(line, sizeof line, "%ld %s%s\n", calls, call, fails ? " failed" : "");
     if (logFile >= 0)
-        Next<ssize_t (*)(int, const void *, size_t)>("write")(logFile, line,
-                                                              static_cast<size_t>(length));
+        RealWrite(logFile, line, static_cast<size_t>(length));
     errno = EIO;
     return fails;
 }
 
 void RaiseOnce() {
     static bool raised = false;
-    if (raiseSignal != 0 && !raised) {
+    if (On("VORN_RAISE") && !raised) {
         raised = true;
-        raise(raiseSignal);
-        if (raiseWait)
+        raise(atoi(Setting("VORN_RAISE")));
+        if (On("VORN_RAISE_WAIT"))
             sleep(5);
     }
 }
@@ -149,7 +138,7 @@ const char *BaseName(const char *path) {
 bool Named(int fd, const char *prefix) {
     char link[64], path[4096];
     snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    ssize_t length = readlink(link, path, sizeof path - 1);
+    ssize_t length = prefix != nullptr ? readlink(link, path, sizeof path - 1) : 0;
     if (length <= 0)
         return false;
     path[length] = '\0';
@@ -157,12 +146,13 @@ bool Named(int fd, const char *prefix) {
 }
 
 void RaiseAtData(int fd) {
-    if (raiseAt[0] == '\0' && (raiseIn == nullptr || Named(fd, raiseIn)))
+    const char *in = getenv("VORN_RAISE_IN");
+    if (*Setting("VORN_RAISE_AT") == '\0' && (in == nullptr || Named(fd, in)))
         RaiseOnce();
 }
 
 void RaiseAt(const char *call) {
-    if (strcmp(raiseAt, call) == 0)
+    if (strcmp(Setting("VORN_RAISE_AT"), call) == 0)
         RaiseOnce();
 }
 
@@ -181,31 +171,30 @@ void AwaitNextTick(int fd) {
 // A file that changes while the writer reads it: one byte more, or one byte rewritten.
 void ChangeOnFirstRead(int fd) {
     static bool changed = false;
-    bool grows = growName != nullptr && Named(fd, growName);
-    if (changed || !(grows || (rewriteName != nullptr && Named(fd, rewriteName))))
+    bool grows = Named(fd, getenv("VORN_GROW"));
+    if (changed || !(grows || Named(fd, getenv("VORN_REWRITE"))))
         return;
     changed = true;
     char link[64];
     snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    int writing =
-        Next<int (*)(const char *, int, ...)>("open64")(link, O_WRONLY | (grows ? O_APPEND : 0));
+    int writing = RealOpen(link, O_WRONLY | (grows ? O_APPEND : 0));
     AwaitNextTick(writing);
-    Next<ssize_t (*)(int, const void *, size_t)>("write")(writing, "+", 1);
-    Next<int (*)(int)>("close")(writing);
+    RealWrite(writing, "+", 1);
+    RealClose(writing);
 }
 
-bool HasName(const char *path, const char *name) {
-    return name != nullptr && strcmp(BaseName(path), name) == 0;
+bool HasName(const char *path, const char *setting) {
+    return getenv(setting) != nullptr && strcmp(BaseName(path), getenv(setting)) == 0;
 }
 
 // The file at `path` changes just before it is opened.
 void ChangeBeforeOpen(const char *path) {
     static bool changed = false;
-    if (changed || !(HasName(path, swapName) || HasName(path, touchName)))
+    if (changed || !(HasName(path, "VORN_SWAP") || HasName(path, "VORN_TOUCH")))
         return;
     changed = true;
     struct stat status;
-    if (HasName(path, touchName) && stat(path, &status) == 0) {
+    if (HasName(path, "VORN_TOUCH") && stat(path, &status) == 0) {
         timespec times[2] = {status.st_atim, status.st_mtim};
         times[1].tv_sec += 1;
         utimensat(AT_FDCWD, path, times, 0);
@@ -216,17 +205,26 @@ void ChangeBeforeOpen(const char *path) {
 }
 
 void TakeName(const char *path) {
-    if (!HasName(path, takeName))
+    if (!HasName(path, "VORN_TAKE"))
         return;
-    int fd =
-        Next<int (*)(const char *, int, ...)>("open64")(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
-    Next<ssize_t (*)(int, const void *, size_t)>("write")(fd, "taken", 5);
-    Next<int (*)(int)>("close")(fd);
+    int fd = RealOpen(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
+    RealWrite(fd, "taken", 5);
+    RealClose(fd);
 }
 
 void ReturnLate(const char *call) {
-    if (strcmp(slowCall, call) == 0)
+    if (strcmp(Setting("VORN_SLOW"), call) == 0)
         usleep(100 * 1000);
+}
+
+// Paths under /proc do not exist, with that setting.
+bool UnderProc(const char *path) {
+    return On("VORN_NO_PROC") && strncmp(path, "/proc/", 6) == 0;
+}
+
+int Refused(int error) {
+    errno = error;
+    return -1;
 }
 
 } // namespace
@@ -241,15 +239,13 @@ int open(const char *path, int flags, ...) {
                       : 0;
     va_end(arguments);
     bool unnamed = (flags & O_TMPFILE) == O_TMPFILE;
-    if (unnamed && noTmpfile) {
-        errno = EOPNOTSUPP;
-        return -1;
-    }
+    if (unnamed && On("VORN_NO_TMPFILE"))
+        return Refused(EOPNOTSUPP);
     ChangeBeforeOpen(path);
     bool coverage = IsCoverageFile(path);
     if (!coverage && Fails(unnamed ? "open-unnamed" : "open"))
         return -1;
-    int fd = Next<int (*)(const char *, int, ...)>("open64")(path, flags, mode);
+    int fd = RealOpen(path, flags, mode);
     if (fd >= 0 && fd < 1024)
         notCounted[fd] = coverage;
     if ((flags & O_EXCL) && !unnamed)
@@ -270,27 +266,24 @@ ssize_t write(int fd, const void *data, size_t length) {
         if (Fails("write"))
             return -1;
     }
-    return Next<ssize_t (*)(int, const void *, size_t)>("write")(fd, data, length);
+    return RealWrite(fd, data, length);
 }
 
 int close(int fd) {
     bool fails = Counted(fd) && Fails("close");
-    int closed = Next<int (*)(int)>("close")(fd);
+    int closed = RealClose(fd);
     if (fails)
         errno = EIO;
     return fails ? -1 : closed;
 }
 
 ssize_t splice(int in, off64_t *inAt, int out, off64_t *outAt, size_t length, unsigned flags) {
-    if (noKernelCopy) {
-        errno = EINVAL;
-        return -1;
-    }
+    if (On("VORN_NO_KERNEL_COPY"))
+        return Refused(EINVAL);
     struct stat status;
-    if (noSpliceIntoFile && fstat(out, &status) == 0 && S_ISREG(status.st_mode)) {
+    if (On("VORN_NO_SPLICE_INTO_FILE") && fstat(out, &status) == 0 && S_ISREG(status.st_mode)) {
         Fails("splice-refused");
-        errno = EINVAL;
-        return -1;
+        return Refused(EINVAL);
     }
     RaiseAtData(out);
     ChangeOnFirstRead(in);
@@ -307,10 +300,8 @@ int rename(const char *from, const char *to) {
 }
 
 int renameat2(int fromFolder, const char *from, int toFolder, const char *to, unsigned flags) {
-    if (noRenameNoReplace) {
-        errno = EINVAL;
-        return -1;
-    }
+    if (On("VORN_NO_RENAME_NOREPLACE"))
+        return Refused(EINVAL);
     TakeName(to);
     if (Fails("renameat2"))
         return -1;
@@ -340,10 +331,8 @@ int tcsetattr(int fd, int when, const termios *settings) {
 }
 
 int linkat(int fromFolder, const char *from, int toFolder, const char *to, int flags) {
-    if (noProc && strncmp(from, "/proc/", 6) == 0) {
-        errno = ENOENT;
-        return -1;
-    }
+    if (UnderProc(from))
+        return Refused(ENOENT);
     TakeName(to);
     if (Fails("linkat"))
         return -1;
@@ -354,14 +343,10 @@ int linkat(int fromFolder, const char *from, int toFolder, const char *to, int f
 }
 
 int access(const char *path, int mode) {
-    if (noProc && strncmp(path, "/proc/", 6) == 0) {
-        errno = ENOENT;
-        return -1;
-    }
-    if (HasName(path, unreadableName)) {
-        errno = EACCES;
-        return -1;
-    }
+    if (UnderProc(path))
+        return Refused(ENOENT);
+    if (HasName(path, "VORN_UNREADABLE"))
+        return Refused(EACCES);
     return Next<int (*)(const char *, int)>("access")(path, mode);
 }
 

@@ -51,12 +51,7 @@ TEST_F(ProgramTest, TheCommandLine) {
     for (const Row &row : rows) {
         if (row.linuxOnly && LeftOutOnWindows(row.what))
             continue;
-        std::vector<std::string> args;
-        for (size_t at = 0, end; at < row.args.size(); at = end + 1) {
-            end = std::min(row.args.find(' ', at), row.args.size());
-            args.push_back(row.args.substr(at, end - at));
-        }
-        RunResult result = RunProgram(args, work_);
+        RunResult result = RunProgram(Words(row.args), work_);
         EXPECT_EQ(OutputBeforePause(result), kBanner + row.output) << row.what;
         EXPECT_EQ(result.err.rfind(row.report, 0), 0u) << row.what << ": " << result.err;
         EXPECT_EQ(Lines(result.err).size(), row.report.empty() ? 0u : 1u) << row.what;

@@ -1,6 +1,7 @@
 // The fixture and helpers of the end-to-end tests.
 #include "program_test.h"
 
+#include <algorithm>
 #include <iostream>
 #include <sys/stat.h>
 
@@ -31,6 +32,15 @@ std::vector<std::string> Lines(const std::string &text) {
     if (start < text.size())
         lines.push_back(text.substr(start));
     return lines;
+}
+
+std::vector<std::string> Words(const std::string &text) {
+    std::vector<std::string> words;
+    for (size_t at = 0, end; at < text.size(); at = end + 1) {
+        end = std::min(text.find(' ', at), text.size());
+        words.push_back(text.substr(at, end - at));
+    }
+    return words;
 }
 
 std::map<std::string, std::string> FilesOf(const std::vector<TestEntry> &entries) {

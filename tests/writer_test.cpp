@@ -134,149 +134,97 @@ TEST_F(WriterTest, WrittenArchivesUnpackIntoTheSameFiles) {
 TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
     // A and a with diaeresis in code page 1252, which Wine gives the Windows program for the
     // UTF-8 names of its locale.
-    const std::string upper = TestingWindowsProgram() ? "\xC3\x84.txt" : "\xC4.txt",
-                      lower = TestingWindowsProgram() ? "\xC3\xA4.txt" : "\xE4.txt";
+    const bool windows = TestingWindowsProgram();
+    const std::string upper = windows ? "\xC3\x84.txt" : "\xC4.txt",
+                      lower = windows ? "\xC3\xA4.txt" : "\xE4.txt",
+                      japan = "\xE6\x97\xA5\xE6\x9C\xAC.txt";
     // Each file holds its own name. Wine's names cannot hold every byte Linux's do.
-    const std::vector<std::string> names = {"a",
-                                            "sub/a",
-                                            "fifteen-chars-x",
-                                            "CON",
-                                            "bell\a",
-                                            "dot.",
-                                            "ask?",
-                                            "\xC3\x84.dat",
-                                            "\xC3\xA4.dat",
-                                            "\xE6\x97\xA5\xE6\x9C\xAC.txt",
-                                            "\xC5\x91.txt",
-                                            "\xC2\x80",
-                                            upper,
-                                            lower};
-    for (const std::string &name : names)
-        if (!TestingWindowsProgram() || name.find_first_of("\a\\ \xC2\xE6") == std::string::npos)
+    for (const std::string &name :
+         Words("a sub/a fifteen-chars-x CON bell\a dot. ask? \xC3\x84.dat \xC3\xA4.dat " + japan +
+               " \xC5\x91.txt \xC2\x80 " + upper + " " + lower))
+        if (!windows || name.find_first_of("\a\\ \xC2\xE6") == std::string::npos)
             MakeFiles(root_.path + "/in", {{name, name}}, {});
-    std::vector<std::string> tooMany(65537, "../in/a");
-    tooMany[0] = "../out.vorn";
-    const std::string refused = "\": the name \"", rule = "\" would be refused when unpacked: ";
+    std::string tooMany = "../out.vorn";
+    for (int i = 0; i < 65536; ++i)
+        tooMany += " ../in/a";
+    const std::string refused = "\": the name \"", rule = "\" would be refused when unpacked: ",
+                      usage = "VornWriter <archive> <file>...", x300(300, 'x'), x4200(4200, 'x'),
+                      clash = " make entries of the same name (letters of either case are one on "
+                              "Windows)\n",
+                      tooLarge = ": an archive holds 2147483647 at most\n";
     struct Row {
         const char *what;
-        std::vector<std::string> args;
-        std::string report;
+        std::string args, report; // the arguments, separated by blanks
         bool linuxOnly = false;
-        std::string archive = ""; // what exists under the archive's name beforehand
-        int status = 2;
         size_t lines = 1;
-        std::vector<std::string> environment = {};
+        std::string archive = ""; // what exists under the archive's name beforehand
+        const char *setting = ""; // of the preloaded library, which gets the run past its checks
     } rows[] = {
-        {"no arguments", {}, "no archive and no file given: VornWriter <archive> <file>...\n"},
-        {"no file",
-         {"../out.vorn"},
-         "no file given to put in \"../out.vorn\": VornWriter <archive> <file>...\n"},
-        {"the archive's name exists",
-         {"../out.vorn", "../in/a"},
+        {"no arguments", "", "no archive and no file given: " + usage + "\n"},
+        {"no file", "../out.vorn", "no file given to put in \"../out.vorn\": " + usage + "\n"},
+        {"the archive's name exists", "../out.vorn ../in/a",
          "\"../out.vorn\" already exists: nothing is replaced, and no archive is made (the archive "
-         "comes first: VornWriter <archive> <file>...)\n",
-         false,
-         "old"},
-        {"an empty archive path",
-         {"", "../in/a"},
-         "the archive's path is empty: VornWriter <archive> <file>...\n"},
-        {"the archive's folder missing",
-         {"../none/out.vorn", "../in/a"},
+         "comes first: " +
+             usage + ")\n",
+         false, 1, "old"},
+        {"an empty archive path", " ../in/a", "the archive's path is empty: " + usage + "\n"},
+        {"the archive's folder missing", "../none/out.vorn ../in/a",
          "cannot make the archive \"../none/out.vorn\": "},
-        {"the archive's folder a file",
-         {"../in/a/out.vorn", "../in/a"},
+        {"the archive's folder a file", "../in/a/out.vorn ../in/a",
          "cannot make the archive \"../in/a/out.vorn\": "},
-        {"the archive's name longer than its file system allows",
-         {"../" + std::string(300, 'x'), "../in/a"},
-         "cannot make the archive \"../" + std::string(300, 'x') + "\": File name too long\n",
-         true},
+        {"the archive's name longer than its file system allows", "../" + x300 + " ../in/a",
+         "cannot make the archive \"../" + x300 + "\": File name too long\n", true},
         {"five bad files, one line each",
-         {"../out.vorn", "../in/missing", "../in/fifteen-chars-x", "../in/dot.", "../in/ask?",
-          "../in/a", "../in/sub/a"},
-         "cannot read \"../in/missing\": ",
-         false,
-         "",
-         2,
-         5},
+         "../out.vorn ../in/missing ../in/fifteen-chars-x ../in/dot. ../in/ask? ../in/a "
+         "../in/sub/a",
+         "cannot read \"../in/missing\": ", false, 5},
         {"more than 65535 files", tooMany, "65536 files given: an archive holds 65535 at most\n",
          true},
-        {"a folder", {"../out.vorn", "../in/sub"}, "cannot "},
-        {"a device",
-         {"../out.vorn", "/dev/null"},
-         "cannot read \"/dev/null\": not a regular file\n",
+        {"a folder", "../out.vorn ../in/sub", "cannot "},
+        {"a device", "../out.vorn /dev/null", "cannot read \"/dev/null\": not a regular file\n",
          true},
-        {"a file that may not be read",
-         {"../out.vorn", "../in/secret"},
-         "cannot read \"../in/secret\": Permission denied\n",
-         true},
-        {"no name after the last '/'",
-         {"../out.vorn", "../in/sub/"},
+        {"a file that may not be read", "../out.vorn ../in/secret",
+         "cannot read \"../in/secret\": Permission denied\n", true},
+        {"no name after the last '/'", "../out.vorn ../in/sub/",
          "\"../in/sub/" + refused + rule + "empty name\n"},
         {"a name of 15 bytes, which leaves no room for its NUL",
-         {"../out.vorn", "../in/fifteen-chars-x"},
+         "../out.vorn ../in/fifteen-chars-x",
          "\"../in/fifteen-chars-x\": its name has 15 bytes, and an entry's name holds at most 14: "
          "copy or rename the file to a shorter name\n"},
         // The name rules themselves are names_test's: one row for each rule set.
-        {"a Windows device name",
-         {"../out.vorn", "../in/a", "../in/CON"},
+        {"a Windows device name", "../out.vorn ../in/a ../in/CON",
          "\"../in/CON" + refused + "CON" + rule + "a Windows device name\n"},
-        {"a control byte",
-         {"../out.vorn", "../in/bell\a"},
-         "\"../in/bell\\x07" + refused + "bell\\x07" + rule + "holds a control byte\n",
-         true},
-        {"two files of one name",
-         {"../out.vorn", "../in/a", "../in/sub/a"},
-         "\"../in/a\" and \"../in/sub/a\" make entries of the same name (letters of either case "
-         "are one on Windows)\n"},
-        {"a path too long for the archive's temporary name",
-         {"../" + std::string(4200, 'x') + "/out.vorn", "../in/a"},
-         "cannot make the archive \"../" + std::string(4200, 'x') + "/out.vorn\": path too long\n"},
-        {"sparse files past 2^31 - 1 bytes in all",
-         {"../out.vorn", "../in/s1", "../in/s2"},
-         "the archive would take 2684354616 bytes: an archive holds 2147483647 at most\n",
-         true},
-        {"sparse files whose sizes overflow a 64-bit sum",
-         {"../out.vorn", "../in/s6", "../in/s7"},
-         "the archive would take 9223372036854775807 bytes or more: an archive holds 2147483647 "
-         "at most\n",
-         true},
-        {"a sparse file of 5 TiB: the true sum",
-         {"../out.vorn", "../in/a", "../in/s5"},
-         "the archive would take 5497558138937 bytes: an archive holds 2147483647 at most\n",
-         true},
+        {"a control byte", "../out.vorn ../in/bell\a",
+         "\"../in/bell\\x07" + refused + "bell\\x07" + rule + "holds a control byte\n", true},
+        {"two files of one name", "../out.vorn ../in/a ../in/sub/a",
+         "\"../in/a\" and \"../in/sub/a\"" + clash},
+        {"a path too long for the archive's temporary name", "../" + x4200 + "/out.vorn ../in/a",
+         "cannot make the archive \"../" + x4200 + "/out.vorn\": path too long\n"},
+        {"sparse files past 2^31 - 1 bytes in all", "../out.vorn ../in/s1 ../in/s2",
+         "the archive would take 2684354616 bytes" + tooLarge, true},
+        {"sparse files whose sizes overflow a 64-bit sum", "../out.vorn ../in/s6 ../in/s7",
+         "the archive would take 9223372036854775807 bytes or more" + tooLarge, true},
+        {"a sparse file of 5 TiB: the true sum", "../out.vorn ../in/a ../in/s5",
+         "the archive would take 5497558138937 bytes" + tooLarge, true},
         // On Linux a file's UTF-8 name is stored in code page 1252: a character that the code
         // page lacks is refused, in the run that finds every other problem; a name of two
         // letters that are one in either case clashes.
         {"characters code page 1252 lacks, one line each",
-         {"../out.vorn", "../in/\xE6\x97\xA5\xE6\x9C\xAC.txt", "../in/\xC5\x91.txt",
-          "../in/\xC2\x80", "../in/a"},
-         "\"../in/\xE6\x97\xA5\xE6\x9C\xAC.txt\": its name holds \"\xE6\x97\xA5\" (U+65E5), which "
-         "an "
-         "entry's name cannot (names are in code page 1252): copy or rename the file to a name "
-         "without it\n",
-         true,
-         "",
-         2,
-         3},
-        {"one name in either case, in UTF-8",
-         {"../out.vorn", "../in/\xC3\x84.dat", "../in/\xC3\xA4.dat"},
-         "\"../in/\xC3\x84.dat\" and \"../in/\xC3\xA4.dat\" make entries of the same name (letters "
-         "of either case are one on Windows)\n",
-         true},
+         "../out.vorn ../in/" + japan + " ../in/\xC5\x91.txt ../in/\xC2\x80 ../in/a",
+         "\"../in/" + japan +
+             "\": its name holds \"\xE6\x97\xA5\" (U+65E5), which an entry's name cannot (names "
+             "are in code page 1252): copy or rename the file to a name without it\n",
+         true, 3},
+        {"one name in either case, in UTF-8", "../out.vorn ../in/\xC3\x84.dat ../in/\xC3\xA4.dat",
+         "\"../in/\xC3\x84.dat\" and \"../in/\xC3\xA4.dat\"" + clash, true},
         {"one name in either case in code page 1252 (A and a with diaeresis)",
-         {"../out.vorn", "../in/" + upper, "../in/" + lower},
-         "\"../in/\xC4.txt\" and \"../in/\xE4.txt\" make entries of the same name (letters of "
-         "either case are one on Windows)\n",
-         false},
+         "../out.vorn ../in/" + upper + " ../in/" + lower,
+         "\"../in/\xC4.txt\" and \"../in/\xE4.txt\"" + clash},
         // Not refused: exactly the largest archive passes; the first file call then fails.
         {"sparse files of exactly 2^31 - 1 bytes in all, the first file call failing",
-         {"../out.vorn", "../in/s1", "../in/s3"},
-         "cannot write \"../out.vorn\": Input/output error: no archive is made\n",
-         true,
-         "",
-         1,
-         1,
-         {"VORN_FAIL_CALLS=1,2"}},
+         "../out.vorn ../in/s1 ../in/s3",
+         "cannot write \"../out.vorn\": Input/output error: no archive is made\n", true, 1, "",
+         "VORN_FAIL_CALLS=1,2"},
     };
     WriteFile(In("secret"), "");
     for (const char *sparse : {"s1", "s2", "s3", "s5", "s6", "s7"})
@@ -291,34 +239,34 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
     ASSERT_EQ(truncate(In("s5").c_str(), INT64_C(5) << 40), 0);
     std::string log = root_.path + "/in/calls";
     for (const Row &row : rows) {
-        bool preloaded =
-            !row.environment.empty() || (row.args.size() > 1 && row.args[1] == "../in/secret");
+        std::vector<std::string> args = Words(row.args);
+        bool preloaded = *row.setting != '\0' || row.args.find("../in/secret") != std::string::npos;
         if ((row.linuxOnly && LeftOutOnWindows(row.what)) ||
             (preloaded && !PreloadReachesProgram()))
             continue;
-        if (row.args.size() > 1 && row.args[1] == "../in/s6" && !hugeFiles) {
+        if (row.args.find("../in/s6") != std::string::npos && !hugeFiles) {
             std::cout << "row \"" << row.what
                       << "\" left out: the file system takes no such file\n";
             continue;
         }
         if (!row.archive.empty())
             WriteFile(Archive(), row.archive);
-        // The preloaded library logs the calls, and denies reading "secret" (root could read it
-        // whatever its mode). Wine's own calls would be logged too.
+        // The preloaded library logs the calls (Wine's own would be logged too), and denies
+        // reading "secret" (root could read it whatever its mode).
         RunOptions options;
-        bool logged = PreloadReachesProgram() && !TestingWindowsProgram();
-        if (logged || preloaded)
+        bool logged = PreloadReachesProgram() && !windows;
+        if (PreloadReachesProgram())
             options.environment = {"LD_PRELOAD=" + FailCallsLibrary(), "VORN_UNREADABLE=secret"};
+        if (*row.setting != '\0')
+            options.environment.push_back(row.setting);
         if (logged)
             options.environment.push_back("VORN_CALL_LOG=" + log);
-        options.environment.insert(options.environment.end(), row.environment.begin(),
-                                   row.environment.end());
-        RunResult result = Write(row.args, options);
+        RunResult result = Write(args, options);
         EXPECT_EQ(result.err.rfind("VornWriter: " + row.report, 0), 0u)
             << row.what << ": " << result.err;
         EXPECT_EQ(Lines(result.err).size(), row.lines) << row.what << ": " << result.err;
-        EXPECT_EQ(result.status, row.status) << row.what;
-        if (logged && row.status == 2) {
+        EXPECT_EQ(result.status, *row.setting == '\0' ? 2 : 1) << row.what;
+        if (logged && *row.setting == '\0') {
             EXPECT_EQ(ReadFile(log), "") << row.what << ": refused after file calls";
         }
         remove(log.c_str());
