@@ -76,8 +76,7 @@ TEST_F(ProgramTest, TheListingFollowsTheFormat) {
     const std::string workedListing = "File has 2 Entries\n\n"
                                       "   1 / 2       first.txt\n"
                                       "   2 / 2      second.dat\n";
-    const std::map<std::string, std::string> workedFiles = {{"first.txt", first},
-                                                            {"second.dat", second}};
+    const auto workedFiles = FilesOf({{"first.txt", first}, {"second.dat", second}});
     // The last record's data lies first in the file; the first record's data ends last.
     std::string lastFirst = EncodeEntryCount(2) + EncodeDirectoryEntry(0, 56, 6) +
                             EncodeDirectoryEntry(0, 26, 0) + EncodeNameRecord("high") +
@@ -101,8 +100,7 @@ TEST_F(ProgramTest, TheListingFollowsTheFormat) {
     struct Row {
         const char *what;
         std::string archive, output;
-        std::map<std::string, std::string> files;
-        int status;
+        std::map<std::string, std::string> files; // exit status 1 where the output reports
         bool filesOnWindows; // Wine maps 8-bit names through UTF-8, not byte for byte
         // What the Windows program prints instead, where it differs: it lists names as bytes.
         std::string windowsOutput = "";
@@ -110,13 +108,9 @@ TEST_F(ProgramTest, TheListingFollowsTheFormat) {
         // beyond what 32-bit file offsets and times hold.
         int64_t grownTo = 0, dated = 0;
     } rows[] = {
-        {"the worked example of two entries", worked, workedListing, workedFiles, 0, true},
+        {"the worked example of two entries", worked, workedListing, workedFiles, true},
         {"no entries, whatever follows",
-         EncodeEntryCount(0) + EncodeDirectoryEntry(1, 2, 3) + "junk",
-         "",
-         {},
-         0,
-         true},
+         EncodeEntryCount(0) + EncodeDirectoryEntry(1, 2, 3) + "junk", "", FilesOf({}), true},
         {"names right-aligned in fifteen columns",
          BuildArchive({{"fourteen-chars", "x"}, {"a", "y"}, {"", "z"}}),
          "File has 3 Entries\n\n"
@@ -124,31 +118,23 @@ TEST_F(ProgramTest, TheListingFollowsTheFormat) {
          "   2 / 3               a\n"
          "VornReader: entry 3 \"\": name refused: empty name\n"
          "   3 / 3                \n",
-         {{"fourteen-chars", "x"}, {"a", "y"}},
-         1,
-         true},
-        {"names after the last record's data, not the highest entry's",
-         lastFirst,
+         FilesOf({{"fourteen-chars", "x"}, {"a", "y"}}), true},
+        {"names after the last record's data, not the highest entry's", lastFirst,
          "File has 2 Entries\n\n"
          "   1 / 2            high\n"
          "   2 / 2             low\n",
-         {{"high", "HIGHER"}, {"low", ""}},
-         0,
-         true},
+         FilesOf({{"high", "HIGHER"}, {"low", ""}}), true},
         {"a 15-byte name without a NUL",
          EncodeEntryCount(1) + EncodeDirectoryEntry(0, 14, 1) + "Z" +
              EncodeNameRecord("fifteen-chars-x") + "MORE",
-         "File has 1 Entries\n\n   1 / 1 fifteen-chars-x\n",
-         {{"fifteen-chars-x", "Z"}},
-         0,
+         "File has 1 Entries\n\n   1 / 1 fifteen-chars-x\n", FilesOf({{"fifteen-chars-x", "Z"}}),
          true},
         // A control would act on the terminal: the listing shows it as '?' (each byte of it on
         // Windows), keeping the column's width, and a report shows the exact bytes. C0 controls
         // and DEL, and C1 controls raw or in UTF-8, are controls. Only C0 controls are refused.
         // On Linux a name that is not UTF-8 is read in code page 1252 ("caf\xE9" is "café",
         // 0x9B is '›'), and one that is, is kept; on Windows the bytes show as they are.
-        {"controls never reach the terminal",
-         BuildArchive(controlEntries),
+        {"controls never reach the terminal", BuildArchive(controlEntries),
          "File has 7 Entries\n\n"
          "VornReader: entry 1 \"bell\\x07\\x1B[4F\\x1B[J\\xC2\\x9B\": name refused: holds a "
          "control byte\n"
@@ -160,14 +146,11 @@ TEST_F(ProgramTest, TheListingFollowsTheFormat) {
          "   5 / 7          utf?2J\n"
          "   6 / 7             \xD0\x96\xD1\x83\xD0\xBA\n"
          "   7 / 7            caf\xC3\xA9\n",
-         {{"del\x7F", "data"},
-          {"caf\xC3\xA9", "data"},
-          {"csi\xE2\x80\xBA"
-           "2J",
-           "data"},
-          {"utf\302\2332J", "data"},
-          {"\xD0\x96\xD1\x83\xD0\xBA", "data"}},
-         1,
+         FilesOf({{"del\x7F", "data"},
+                  {"caf\xC3\xA9", "data"},
+                  {"csi\xE2\x80\xBA\x32J", "data"},
+                  {"utf\302\2332J", "data"},
+                  {"\xD0\x96\xD1\x83\xD0\xBA", "data"}}),
          false,
          "File has 7 Entries\n\n"
          "VornReader: entry 1 \"bell\\x07\\x1B[4F\\x1B[J\\xC2\\x9B\": name refused: holds a "
@@ -182,8 +165,7 @@ TEST_F(ProgramTest, TheListingFollowsTheFormat) {
         // Code page 1252's own characters for 0x80-0x9F, an unassigned byte (a C1 control, as
         // Windows reads it), and 15 bytes (a record without its NUL) that take 45 in UTF-8, the
         // longest name's text; each aligned by its characters.
-        {"names in code page 1252",
-         BuildArchive(codePageEntries),
+        {"names in code page 1252", BuildArchive(codePageEntries),
          "File has 5 Entries\n\n"
          "   1 / 5        caf\xC3\xA9.txt\n"
          "   2 / 5       \xC5\x92uvre.txt\n"
@@ -191,12 +173,11 @@ TEST_F(ProgramTest, TheListingFollowsTheFormat) {
          "   4 / 5           ?.txt\n"
          "   5 / 5 " +
              euros + "\n",
-         {{"caf\xC3\xA9.txt", "1"},
-          {"\xC5\x92uvre.txt", "2"},
-          {"\xE2\x82\xACuro.txt", "3"},
-          {"\xC2\x81.txt", "4"},
-          {euros, "5"}},
-         0,
+         FilesOf({{"caf\xC3\xA9.txt", "1"},
+                  {"\xC5\x92uvre.txt", "2"},
+                  {"\xE2\x82\xACuro.txt", "3"},
+                  {"\xC2\x81.txt", "4"},
+                  {euros, "5"}}),
          true,
          "File has 5 Entries\n\n"
          "   1 / 5        caf\xE9.txt\n"
@@ -204,7 +185,7 @@ TEST_F(ProgramTest, TheListingFollowsTheFormat) {
          "   3 / 5        ?uro.txt\n"
          "   4 / 5           ?.txt\n"
          "   5 / 5 ???????????????\n"},
-        {"an archive past 4 GiB, dated 2040", worked, workedListing, workedFiles, 0, true, "",
+        {"an archive past 4 GiB, dated 2040", worked, workedListing, workedFiles, true, "",
          INT64_C(5) << 30, INT64_C(2208988800)},
     };
     RunOptions together;
@@ -220,7 +201,8 @@ TEST_F(ProgramTest, TheListingFollowsTheFormat) {
         bool windows = TestingWindowsProgram() && !row.windowsOutput.empty();
         EXPECT_EQ(OutputBeforePause(result), kBanner + (windows ? row.windowsOutput : row.output))
             << row.what;
-        EXPECT_EQ(result.status, row.status) << row.what;
+        EXPECT_EQ(result.status, row.output.find("VornReader: ") != std::string::npos ? 1 : 0)
+            << row.what;
         if (row.filesOnWindows || !TestingWindowsProgram()) {
             EXPECT_EQ(WrittenFiles(), row.files) << row.what;
         }
