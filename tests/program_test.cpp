@@ -24,23 +24,22 @@ std::string OutputBeforePause(const RunResult &result) {
     return result.out.substr(0, prompt);
 }
 
+// The parts of a text between separators; none after a separator that ends it.
+static std::vector<std::string> Split(const std::string &text, char separator) {
+    std::vector<std::string> parts;
+    for (size_t at = 0, end; at < text.size(); at = end + 1) {
+        end = std::min(text.find(separator, at), text.size());
+        parts.push_back(text.substr(at, end - at));
+    }
+    return parts;
+}
+
 std::vector<std::string> Lines(const std::string &text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    if (start < text.size())
-        lines.push_back(text.substr(start));
-    return lines;
+    return Split(text, '\n');
 }
 
 std::vector<std::string> Words(const std::string &text) {
-    std::vector<std::string> words;
-    for (size_t at = 0, end; at < text.size(); at = end + 1) {
-        end = std::min(text.find(' ', at), text.size());
-        words.push_back(text.substr(at, end - at));
-    }
-    return words;
+    return Split(text, ' ');
 }
 
 std::map<std::string, std::string> FilesOf(const std::vector<TestEntry> &entries) {

@@ -7,10 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
-#include <ftw.h>
 #include <sstream>
 #include <stdexcept>
 #include <sys/resource.h>
@@ -20,19 +19,14 @@
 
 ScratchFolder MakeScratchFolder(const std::string &under) {
     std::string pattern = under + "/vorn-test-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (mkdtemp(buffer.data()) == nullptr)
+    if (mkdtemp(&pattern[0]) == nullptr)
         throw std::runtime_error("mkdtemp failed under " + under);
-    return {buffer.data()};
-}
-
-static int RemoveOne(const char *path, const struct stat *, int, struct FTW *) {
-    return remove(path);
+    return {pattern};
 }
 
 void RemoveTree(const std::string &path) {
-    nftw(path.c_str(), RemoveOne, 16, FTW_DEPTH | FTW_PHYS);
+    std::error_code ignored; // what cannot be removed stays
+    std::filesystem::remove_all(path, ignored);
 }
 
 void WriteFile(const std::string &path, const std::string &bytes) {
@@ -58,15 +52,8 @@ bool PathExists(const std::string &path) {
 
 std::vector<std::string> ListFolder(const std::string &path) {
     std::vector<std::string> names;
-    DIR *folder = opendir(path.c_str());
-    if (folder == nullptr)
-        throw std::runtime_error("cannot list " + path);
-    while (dirent *entry = readdir(folder)) {
-        std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    }
-    closedir(folder);
+    for (const auto &entry : std::filesystem::directory_iterator(path))
+        names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
 }

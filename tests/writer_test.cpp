@@ -28,13 +28,14 @@ class WriterTest : public ProgramTest {
     }
 };
 
-// Makes the files under <root>/in (a name with a '/' in a folder of its own) and gives the
-// writer's arguments for them, from the working folder.
+// Makes the files under <root>/in, at their paths (separated by blanks) when given, a name with
+// a '/' in a folder of its own, and gives the writer's arguments for them, from the working
+// folder.
 std::vector<std::string> MakeFiles(const std::string &in, const std::vector<TestEntry> &files,
-                                   const std::vector<std::string> &paths) {
+                                   const std::string &paths = "") {
     std::vector<std::string> args = {"../out.vorn"};
     for (size_t i = 0; i < files.size(); ++i) {
-        std::string path = paths.empty() ? files[i].name : paths[i];
+        std::string path = paths.empty() ? files[i].name : Words(paths)[i];
         if (path.find('/') != std::string::npos)
             mkdir((in + "/" + path.substr(0, path.find('/'))).c_str(), 0755);
         WriteFile(in + "/" + path, files[i].data);
@@ -45,9 +46,8 @@ std::vector<std::string> MakeFiles(const std::string &in, const std::vector<Test
 
 // The layout the writer must make, put together byte by byte here, apart from the program's
 // code: the count, the entry table, the data in order, the names NUL-padded to 15 bytes (as
-// `stored` gives them in code page 1252, where not the files' names).
-std::string LaidOutByHand(const std::vector<TestEntry> &files,
-                          const std::vector<std::string> &stored) {
+// `stored` gives them in code page 1252, separated by blanks, where not the files' names).
+std::string LaidOutByHand(const std::vector<TestEntry> &files, const std::string &stored = "") {
     auto littleEndian = [](size_t value, int width) {
         std::string bytes;
         for (int i = 0; i < width; ++i)
@@ -59,7 +59,7 @@ std::string LaidOutByHand(const std::vector<TestEntry> &files,
         table += littleEndian(0, 4) + littleEndian(2 + 12 * files.size() + data.size(), 4) +
                  littleEndian(files[i].data.size(), 4);
         data += files[i].data;
-        std::string name = stored.empty() ? files[i].name : stored[i];
+        std::string name = stored.empty() ? files[i].name : Words(stored)[i];
         names += name + std::string(15 - name.size(), '\0');
     }
     return table + data + names;
@@ -80,32 +80,29 @@ TEST_F(WriterTest, WrittenArchivesUnpackIntoTheSameFiles) {
     std::vector<TestEntry> many(65535);
     for (size_t i = 0; i < many.size(); ++i)
         many[i] = {"f" + std::to_string(i), std::string(1, static_cast<char>(i))};
+    std::vector<TestEntry> kinds = {{"binary.dat", AwkwardBinaryData()},
+                                    {"empty", ""},
+                                    {"fourteen-chars", "14"},
+                                    {"big", big},
+                                    {"last", "z"}};
+    std::vector<TestEntry> codePage = {{"caf\xC3\xA9.txt", "1"},
+                                       {"\xC5\x92uvre.txt", "2"},
+                                       {"\xE2\x82\xACuro.txt", "3"},
+                                       {eAcutes, "4"}};
     struct Row {
         const char *what;
         std::vector<TestEntry> files;
-        std::vector<std::string> paths; // when not the names
+        std::string paths = ""; // when not the names, separated by blanks
         bool linuxOnly = false;
-        std::vector<std::string> stored = {}; // the names in the archive, when not the same
+        std::string stored = ""; // the names in the archive, when not the same
     } rows[] = {
-        {"one file", {{"one.txt", "hello\n"}}, {}},
-        {"every kind of file",
-         {{"binary.dat", AwkwardBinaryData()},
-          {"empty", ""},
-          {"fourteen-chars", "14"},
-          {"big", big},
-          {"last", "z"}},
-         {"binary.dat", "empty", "sub/fourteen-chars", "big", "other/last"}},
-        {"65535 files", many, {}, true},
+        {"one file", {{"one.txt", "hello\n"}}},
+        {"every kind of file", kinds, "binary.dat empty sub/fourteen-chars big other/last"},
+        {"65535 files", many, "", true},
         // UTF-8 file names are stored in code page 1252 (Wine gives the Windows program the
         // same bytes), and come back as they were; 14 characters fit, whatever UTF-8 takes.
-        {"names in code page 1252",
-         {{"caf\xC3\xA9.txt", "1"},
-          {"\xC5\x92uvre.txt", "2"},
-          {"\xE2\x82\xACuro.txt", "3"},
-          {eAcutes, "4"}},
-         {},
-         false,
-         {"caf\xE9.txt", "\x8Cuvre.txt", "\x80uro.txt", std::string(14, '\xE9')}},
+        {"names in code page 1252", codePage, "", false,
+         "caf\xE9.txt \x8Cuvre.txt \x80uro.txt " + std::string(14, '\xE9')},
     };
     for (const Row &row : rows) {
         if (row.linuxOnly && LeftOutOnWindows(row.what))
@@ -143,7 +140,7 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
          Words("a sub/a fifteen-chars-x CON bell\a dot. ask? \xC3\x84.dat \xC3\xA4.dat " + japan +
                " \xC5\x91.txt \xC2\x80 " + upper + " " + lower))
         if (!windows || name.find_first_of("\a\\ \xC2\xE6") == std::string::npos)
-            MakeFiles(root_.path + "/in", {{name, name}}, {});
+            MakeFiles(root_.path + "/in", {{name, name}});
     std::string tooMany = "../out.vorn";
     for (int i = 0; i < 65536; ++i)
         tooMany += " ../in/a";
@@ -309,7 +306,7 @@ TEST_F(WriterTest, AFileThatChangesWhileReadMakesNoArchive) {
     };
     for (const auto &row : rows) {
         std::vector<std::string> args =
-            MakeFiles(root_.path + "/in", {{"a", "1"}, {"f", std::string(row.size, 'g')}}, {});
+            MakeFiles(root_.path + "/in", {{"a", "1"}, {"f", std::string(row.size, 'g')}});
         if (row.path != nullptr)
             args.back() = row.path;
         RunOptions options;
@@ -328,7 +325,7 @@ TEST_F(WriterTest, ARunEndedFromOutsideLeavesNoArchive) {
     if (!PreloadReachesProgram() || TestingWindowsProgram())
         GTEST_SKIP() << "the signal is raised by a library preloaded into the Linux program";
     std::vector<std::string> args =
-        MakeFiles(root_.path + "/in", {{"a", "1"}, {"big", std::string(300 << 10, 'b')}}, {});
+        MakeFiles(root_.path + "/in", {{"a", "1"}, {"big", std::string(300 << 10, 'b')}});
     // Every ending signal goes through the one handler the reader's rows try each of.
     for (int signal : {SIGTERM, SIGRTMIN}) {
         for (const char *named : {"VORN_NO_TMPFILE=0", "VORN_NO_TMPFILE=1"}) {
@@ -355,8 +352,8 @@ TEST_F(WriterTest, EveryFileCallFailingInTurnLeavesNoArchive) {
         {"a", "small"}, {"big", std::string(1536 * 1024, 'b')}, {"empty", ""}};
     for (int i = 0; i < 20; ++i)
         files.push_back({"s" + std::to_string(i), std::string(60 << 10, static_cast<char>(i))});
-    std::vector<std::string> args = MakeFiles(root_.path + "/in", files, {});
-    std::string archive = LaidOutByHand(files, {}), log = root_.path + "/in/calls";
+    std::vector<std::string> args = MakeFiles(root_.path + "/in", files);
+    std::string archive = LaidOutByHand(files), log = root_.path + "/in/calls";
     int runs = 0;
     for (const std::vector<std::string> &settings :
          {std::vector<std::string>{},
