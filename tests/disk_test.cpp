@@ -13,8 +13,6 @@
 // Each row: an archive, every file it leaves in the working folder, its reports and its exit
 // status; every entry is listed, and nothing is made outside the working folder.
 TEST_F(ProgramTest, EntriesLandAsTheArchiveHasThem) {
-    std::vector<TestEntry> kinds = {
-        {"binary.dat", AwkwardBinaryData(), 7}, {"empty", ""}, {"text.txt", "one\r\ntwo\n"}};
     // The data fills bytes 38 to 47; the last entry ends at 40 + 8 = 48, where the names start.
     std::string overlapping = EncodeEntryCount(3) + EncodeDirectoryEntry(0, 44, 4) +
                               EncodeDirectoryEntry(0, 38, 8) + EncodeDirectoryEntry(0, 40, 8) +
@@ -57,7 +55,6 @@ TEST_F(ProgramTest, EntriesLandAsTheArchiveHasThem) {
         Platform platform;
         RunOptions options = {};
     } rows[] = {
-        {"binary, empty and text entries", BuildArchive(kinds), FilesOf(kinds), "", kEverywhere},
         {"out of order, overlapping and duplicate entries: the later one wins", overlapping,
          FilesOf({{"whole", "ABCDEFGH"}, {"dup", "CDEFGHIJ"}}), "", kEverywhere},
         {"names that reach outside the working folder are refused",
