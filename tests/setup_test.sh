@@ -54,9 +54,8 @@ failures=0
 # lines matching each |-separated pattern, in at most four lines; nothing at all when there are
 # no patterns. Its pauses between tries of the update are skipped.
 expect() {
-  local name=$1 status=$2 patterns=$3 said got=0 pattern
+  local name=$1 status=$2 patterns=$3 said got=0 pattern fault=""
   said=$(bash -c 'sleep() { :; }; source "$1"; install_packages "$2" "$3"' setup "$setup" "$4" "$5" 2>&1) || got=$?
-  local fault=""
   [ "$got" = "$status" ] || fault="exit status $got, not $status"
   IFS='|' read -ra wanted <<<"$patterns"
   for pattern in "${wanted[@]}"; do
@@ -64,12 +63,9 @@ expect() {
   done
   [ "$(wc -l <<<"$said")" -le 4 ] || fault="$fault; more than four lines"
   [ -n "$patterns" ] || [ -z "$said" ] || fault="$fault; it said something"
-  if [ -n "$fault" ]; then
-    echo "FAILED $name: $fault. It said:"; sed 's/^/  /' <<<"$said"
-    failures=$((failures + 1))
-  else
-    echo "passed $name"
-  fi
+  [ -z "$fault" ] && { echo "passed $name"; return; }
+  echo "FAILED $name: $fault. It said:"; sed 's/^/  /' <<<"$said"
+  failures=$((failures + 1))
 }
 
 # A failed update warns once with apt's reason and installs from the lists there are; an

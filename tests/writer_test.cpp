@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -319,30 +318,10 @@ TEST_F(WriterTest, AFileThatChangesWhileReadMakesNoArchive) {
     }
 }
 
-// A run ended by a signal while a large file is copied into the archive leaves no archive and
-// no temporary file, with an unnamed file or a named one, and ends by that signal.
-TEST_F(WriterTest, ARunEndedFromOutsideLeavesNoArchive) {
-    if (!PreloadReachesProgram() || TestingWindowsProgram())
-        GTEST_SKIP() << "the signal is raised by a library preloaded into the Linux program";
-    std::vector<std::string> args =
-        MakeFiles(root_.path + "/in", {{"a", "1"}, {"big", std::string(300 << 10, 'b')}});
-    // Every ending signal goes through the one handler the reader's rows try each of.
-    for (int signal : {SIGTERM, SIGRTMIN}) {
-        for (const char *named : {"VORN_NO_TMPFILE=0", "VORN_NO_TMPFILE=1"}) {
-            RunOptions options;
-            options.environment = {"LD_PRELOAD=" + FailCallsLibrary(),
-                                   "VORN_RAISE=" + std::to_string(signal), named};
-            std::string what = std::string(strsignal(signal)) + ", " + named;
-            EXPECT_EQ(Write(args, options).signal, signal) << what;
-            ExpectNoArchiveLeft(what);
-        }
-    }
-}
-
 // Every file call the writer makes fails in turn, with unnamed files and copies inside the
 // kernel, without either, and with a file system that cannot rename without replacing. A run
 // either makes exactly the archive (the call had a plainer way) or leaves none, and no
-// temporary file; the files it reads stay as they were.
+// temporary file; the files it reads stay as they were. So does a run ended by a signal.
 TEST_F(WriterTest, EveryFileCallFailingInTurnLeavesNoArchive) {
     if (!PreloadReachesProgram() || TestingWindowsProgram())
         GTEST_SKIP() << "the calls are counted and failed by a library preloaded into the Linux "
@@ -384,6 +363,13 @@ TEST_F(WriterTest, EveryFileCallFailingInTurnLeavesNoArchive) {
             if (failing >= static_cast<long>(calls.size()))
                 break; // each call has failed once
         }
+        // A run ended by a signal as it writes the archive leaves none, and ends by the signal
+        // (which goes through the one handler the reader's rows try each of).
+        RunOptions ended;
+        ended.environment = FailingCalls(log, "", settings);
+        ended.environment.push_back("VORN_RAISE=" + std::to_string(SIGTERM));
+        EXPECT_EQ(Write(args, ended).signal, SIGTERM);
+        ExpectNoArchiveLeft("SIGTERM");
         // A file appears under the archive's name just before the archive would take it: it
         // is not replaced. A write of the archive fails, and the removal after it.
         RunOptions options;
