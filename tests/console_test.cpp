@@ -282,10 +282,10 @@ TEST_F(ProgramTest, ThePauseWaitsOnlyForAPersonAtTheTerminal) {
     rows[9].how.pipedInput = "first line of a list\nsecond\n";
     rows[10].how.background = true;
     rows[19].how.stopsAndContinues = 2;
-    rows[19].how.environment = {"LD_PRELOAD=" + FailCallsLibrary(), "VORN_SLOW=raise"};
+    rows[19].how.environment = Preloaded({"VORN_SLOW=raise"}).environment;
     rows[20].how.stopsAndContinues = 1;
     rows[20].how.continuedEarly = true;
-    rows[20].how.environment = {"LD_PRELOAD=" + FailCallsLibrary(), "VORN_SLOW=tcsetattr"};
+    rows[20].how.environment = Preloaded({"VORN_SLOW=tcsetattr"}).environment;
     for (const Row &row : rows) {
         if (!row.how.environment.empty() && !PreloadReachesProgram())
             continue; // the sanitized program does not take the library

@@ -39,9 +39,8 @@ TEST_F(ProgramTest, EntriesLandAsTheArchiveHasThem) {
     // nothing, and when there is no descriptor left for its pipe.
     std::string big(70 << 10, 'B');
     std::vector<TestEntry> mixed = {{"a", "small a"}, {"big", big}, {"c", "small c"}};
-    RunOptions copiedByTheProgram, fewDescriptors;
+    RunOptions copiedByTheProgram = Preloaded({"VORN_NO_KERNEL_COPY=1"}), fewDescriptors;
     fewDescriptors.openFiles = 5; // standard input, output and error, the archive, an entry
-    copiedByTheProgram.environment = {"LD_PRELOAD=" + FailCallsLibrary(), "VORN_NO_KERNEL_COPY=1"};
     const std::string path = ": name refused: holds '/', '\\' or ':' (a path, drive or stream)\n";
     // One name for each rule Windows adds.
     std::vector<TestEntry> platformNames = {
@@ -252,10 +251,8 @@ TEST_F(ProgramTest, EveryFileCallFailingInTurnLosesNothing) {
         for (const std::string &name : existing)
             WriteFile(work_ + "/" + name, "old " + name);
         remove(log.c_str());
-        RunOptions options;
-        options.environment = FailingCalls(log, failing, settings);
         ++runs;
-        return RunProgram({"../in/archive.vorn"}, work_, options);
+        return RunProgram({"../in/archive.vorn"}, work_, FailingCalls(log, failing, settings));
     };
     for (const std::vector<std::string> &settings :
          {std::vector<std::string>{}, {"VORN_NO_TMPFILE=1", "VORN_NO_KERNEL_COPY=1"}}) {
@@ -384,11 +381,8 @@ TEST_F(ProgramTest, ARunEndedFromOutsideLeavesNoHalfWrittenFile) {
         EmptyWork();
         if (row.leaves != kNoNewFile)
             WriteFile(work_ + "/victim", "old victim");
-        RunOptions options;
-        options.environment = {"LD_PRELOAD=" + FailCallsLibrary(),
-                               "VORN_RAISE=" + std::to_string(row.signal)};
-        options.environment.insert(options.environment.end(), row.settings.begin(),
-                                   row.settings.end());
+        RunOptions options = Preloaded(row.settings);
+        options.environment.push_back("VORN_RAISE=" + std::to_string(row.signal));
         options.ignoredSignal = row.leaves == kWholeEntry ? row.signal : 0;
         options.fileSizeBytes = row.leaves == kAllButOne ? 64 * 1024 : 0;
         RunResult result = RunProgram({"../in/archive.vorn"}, work_, options);

@@ -312,9 +312,7 @@ TEST_F(ProgramTest, AShortageOfMemoryIsAnsweredNotACrash) {
         GTEST_SKIP() << "an address-space limit is set through Linux's setrlimit (the "
                         "sanitizers' shadow memory rules one out)";
     std::string log = root_.path + "/vmpeak";
-    RunOptions measured;
-    measured.environment = {"LD_PRELOAD=" + FailCallsLibrary(), "VORN_VMPEAK_LOG=" + log};
-    Unpack(EncodeEntryCount(0), measured);
+    Unpack(EncodeEntryCount(0), Preloaded({"VORN_VMPEAK_LOG=" + log}));
     std::string peak = ReadFile(log); // "VmPeak:    12345 kB"
     int64_t startUp = std::stoll(peak.substr(peak.find(':') + 1)) << 10;
     std::string archive = EncodeEntryCount(65535);
@@ -334,8 +332,7 @@ TEST_F(ProgramTest, AShortageOfMemoryIsAnsweredNotACrash) {
          1},
     };
     for (const auto &row : rows) {
-        RunOptions limited;
-        limited.environment = {"LD_PRELOAD=" + FailCallsLibrary()};
+        RunOptions limited = Preloaded({});
         limited.addressSpaceBytes = startUp + row.more;
         RunResult result = Unpack(archive, limited);
         std::string expected = kBanner + row.output;

@@ -66,12 +66,11 @@ void ExpectSmallMemory(const RunResult &result) {
     }
 }
 
-std::vector<std::string> FailingCalls(const std::string &log, const std::string &calls,
-                                      const std::vector<std::string> &settings) {
-    std::vector<std::string> environment = {"LD_PRELOAD=" + FailCallsLibrary(),
-                                            "VORN_CALL_LOG=" + log, "VORN_FAIL_CALLS=" + calls};
-    environment.insert(environment.end(), settings.begin(), settings.end());
-    return environment;
+RunOptions FailingCalls(const std::string &log, const std::string &calls,
+                        std::vector<std::string> settings) {
+    settings.push_back("VORN_CALL_LOG=" + log);
+    settings.push_back("VORN_FAIL_CALLS=" + calls);
+    return Preloaded(settings);
 }
 
 std::vector<std::string> LoggedCalls(const std::string &log) {

@@ -28,11 +28,11 @@ std::map<std::string, std::string> FilesOf(const std::vector<TestEntry> &entries
 RunOptions TightLimits();
 void ExpectSmallMemory(const RunResult &result);
 
-// The fault sweeps' helpers: the environment that logs the program's file calls to `log` and
-// fails those numbered in `calls` ("N,M"), under the system's `settings` (fail_calls.cpp); and
-// the calls so logged, a "<call>[ failed]" each, the log removed.
-std::vector<std::string> FailingCalls(const std::string &log, const std::string &calls,
-                                      const std::vector<std::string> &settings);
+// The fault sweeps' helpers: the options that log the program's file calls to `log` and fail
+// those numbered in `calls` ("N,M"), under the system's `settings` (fail_calls.cpp); and the
+// calls so logged, a "<call>[ failed]" each, the log removed.
+RunOptions FailingCalls(const std::string &log, const std::string &calls,
+                        std::vector<std::string> settings);
 std::vector<std::string> LoggedCalls(const std::string &log);
 
 // A row of a table left out on the Windows program, with the reason printed.

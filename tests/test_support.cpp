@@ -89,8 +89,11 @@ std::vector<std::string> ProgramCommand(const std::vector<std::string> &args, bo
     return command;
 }
 
-std::string FailCallsLibrary() {
-    return VORN_FAIL_CALLS_LIBRARY;
+RunOptions Preloaded(std::vector<std::string> settings) {
+    RunOptions options;
+    options.environment = std::move(settings);
+    options.environment.push_back(std::string("LD_PRELOAD=") + VORN_FAIL_CALLS_LIBRARY);
+    return options;
 }
 
 // A limit of 0 is none.

@@ -55,9 +55,9 @@ std::vector<std::string> ProgramCommand(const std::vector<std::string> &args, bo
 // on standard error why it could not start.
 [[noreturn]] void ExecCommand(const std::vector<std::string> &command);
 
-// The library that counts the program's file calls and fails chosen ones (fail_calls.cpp),
-// for LD_PRELOAD.
-std::string FailCallsLibrary();
+// Options that preload the library that counts the program's file calls and fails chosen ones
+// (fail_calls.cpp), with its settings (NAME=value).
+RunOptions Preloaded(std::vector<std::string> settings);
 
 // True when the program under test is the Windows build.
 bool TestingWindowsProgram();

@@ -249,10 +249,9 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
             WriteFile(Archive(), row.archive);
         // The preloaded library logs the calls (Wine's own would be logged too), and denies
         // reading "secret" (root could read it whatever its mode).
-        RunOptions options;
         bool logged = PreloadReachesProgram() && !windows;
-        if (PreloadReachesProgram())
-            options.environment = {"LD_PRELOAD=" + FailCallsLibrary(), "VORN_UNREADABLE=secret"};
+        RunOptions options =
+            PreloadReachesProgram() ? Preloaded({"VORN_UNREADABLE=secret"}) : RunOptions();
         if (*row.setting != '\0')
             options.environment.push_back(row.setting);
         if (logged)
@@ -308,9 +307,7 @@ TEST_F(WriterTest, AFileThatChangesWhileReadMakesNoArchive) {
             MakeFiles(root_.path + "/in", {{"a", "1"}, {"f", std::string(row.size, 'g')}});
         if (row.path != nullptr)
             args.back() = row.path;
-        RunOptions options;
-        options.environment = {"LD_PRELOAD=" + FailCallsLibrary(), row.setting};
-        RunResult result = Write(args, options);
+        RunResult result = Write(args, Preloaded({row.setting}));
         EXPECT_EQ(result.err, "VornWriter: " + row.report) << row.what;
         EXPECT_EQ(result.status, 1) << row.what;
         ExpectNoArchiveLeft(row.what);
@@ -341,9 +338,7 @@ TEST_F(WriterTest, EveryFileCallFailingInTurnLeavesNoArchive) {
           {"VORN_NO_TMPFILE=1", "VORN_NO_RENAME_NOREPLACE=1"}}) {
         for (long failing = 0;; ++failing) {
             remove(log.c_str());
-            RunOptions options;
-            options.environment = FailingCalls(log, std::to_string(failing), settings);
-            RunResult result = Write(args, options);
+            RunResult result = Write(args, FailingCalls(log, std::to_string(failing), settings));
             ++runs;
             if (failing == 0)
                 calls = LoggedCalls(log);
@@ -365,15 +360,13 @@ TEST_F(WriterTest, EveryFileCallFailingInTurnLeavesNoArchive) {
         }
         // A run ended by a signal as it writes the archive leaves none, and ends by the signal
         // (which goes through the one handler the reader's rows try each of).
-        RunOptions ended;
-        ended.environment = FailingCalls(log, "", settings);
+        RunOptions ended = FailingCalls(log, "", settings);
         ended.environment.push_back("VORN_RAISE=" + std::to_string(SIGTERM));
         EXPECT_EQ(Write(args, ended).signal, SIGTERM);
         ExpectNoArchiveLeft("SIGTERM");
         // A file appears under the archive's name just before the archive would take it: it
         // is not replaced. A write of the archive fails, and the removal after it.
-        RunOptions options;
-        options.environment = FailingCalls(log, "", settings);
+        RunOptions options = FailingCalls(log, "", settings);
         options.environment.push_back("VORN_TAKE=out.vorn");
         RunResult taken = Write(args, options);
         EXPECT_EQ(taken.err, "VornWriter: \"../out.vorn\" appeared while the archive was written: "
@@ -399,11 +392,9 @@ TEST_F(WriterTest, EveryFileCallFailingInTurnLeavesNoArchive) {
             auto linked = std::find(calls.begin(), calls.end(), "linkat");
             failing = std::find(linked, calls.end(), "close") - calls.begin() + 1;
         }
-        options.environment = FailingCalls(log,
-                                           std::to_string(failing) + "," +
-                                               std::to_string(failing + (settings.empty() ? 1 : 2)),
-                                           settings);
-        RunResult left = Write(args, options);
+        std::string twoCalls =
+            std::to_string(failing) + "," + std::to_string(failing + (settings.empty() ? 1 : 2));
+        RunResult left = Write(args, FailingCalls(log, twoCalls, settings));
         EXPECT_NE(left.err.find("could not be removed"), std::string::npos) << left.err;
         EXPECT_EQ(ListFolder(root_.path).size(), 3u) << "no file is left: " << left.err;
         for (const std::string &name : ListFolder(root_.path))
