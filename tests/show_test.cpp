@@ -23,28 +23,19 @@ TEST(ShowText, ControlsAreShownAndEverythingElseAsItIs) {
         {"plain.txt", "plain.txt", "plain.txt"},
         {"\x1b[2J", "?[2J", "\\x1B[2J"},
         {"del\x7F", "del?", "del\\x7F"},
-        {"\x9F", "?", "\\x9F"}, // the last C1 byte
-        {"a\xA0"
-         "b",
-         "a\xA0"
-         "b",
-         "a\xA0"
-         "b"},                                 // the first byte after C1
-        {"\xC2\x9F", "??", "\\xC2\\x9F", "?"}, // the last C1 control in UTF-8
-        {"\xC2\xA0", "\xC2\xA0", "\xC2\xA0"},  // the first character after it
-        {"\xC2\xBF", "\xC2\xBF", "\xC2\xBF"},  // ¿
-        {"\xC1\x9B"
-         "2J",
-         "\xC1?2J", "\xC1\\x9B2J"},                       // C1 is no lead byte: a CSI follows
-        {"\xC0\x80", "\xC0?", "\xC0\\x80"},               // an overlong NUL
+        {"\x9F", "?", "\\x9F"},                   // the last C1 byte
+        {"a\240b", "a\240b", "a\240b"},           // the first byte after C1 (0xA0, in octal)
+        {"\xC2\x9F", "??", "\\xC2\\x9F", "?"},    // the last C1 control in UTF-8
+        {"\xC2\xA0", "\xC2\xA0", "\xC2\xA0"},     // the first character after it
+        {"\xC2\xBF", "\xC2\xBF", "\xC2\xBF"},     // ¿
+        {"\xC1\2332J", "\xC1?2J", "\xC1\\x9B2J"}, // C1 is no lead byte: a CSI (octal 233) follows
+        {"\xC0\x80", "\xC0?", "\xC0\\x80"},       // an overlong NUL
         {"\xE0\x80\x80", "\xE0??", "\xE0\\x80\\x80"},     // an overlong three-byte form
         {"\xE0\xBF\x9B", "\xE0\xBF\x9B", "\xE0\xBF\x9B"}, // U+0FDB: 0xBF still continues
         {"\xE2\x80\xBF", "\xE2\x80\xBF", "\xE2\x80\xBF"}, // U+203F
         {"\xE0\xA0\x80", "\xE0\xA0\x80", "\xE0\xA0\x80"}, // U+0800: 0x80 still continues
         {"\xE2\x80", "\xE2?", "\xE2\\x80"},               // cut short by the end
-        {"\xF0\x9F\x98"
-         "x",
-         "\xF0??x", "\xF0\\x9F\\x98x"},
+        {"\xF0\x9F\x98x", "\xF0??x", "\xF0\\x9F\\x98x"},
         {"\xED\xA0\x80", "\xED\xA0?", "\xED\xA0\\x80"},               // a surrogate
         {"\xF4\x8F\xBF\xBF", "\xF4\x8F\xBF\xBF", "\xF4\x8F\xBF\xBF"}, // U+10FFFF, the last
         {"\xF4\x90\x80\x80", "\xF4???", "\xF4\\x90\\x80\\x80"},       // past it
