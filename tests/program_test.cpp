@@ -1,7 +1,6 @@
 // The fixture and helpers of the end-to-end tests.
 #include "program_test.h"
 
-#include <algorithm>
 #include <iostream>
 #include <sys/stat.h>
 
@@ -22,24 +21,6 @@ std::string OutputBeforePause(const RunResult &result) {
     size_t lastBreak = prompted.back() == '\n' ? prompted.size() - 1 : std::string::npos;
     EXPECT_EQ(prompted.find('\n'), lastBreak) << "output after the pause: " << prompted;
     return result.out.substr(0, prompt);
-}
-
-// The parts of a text between separators; none after a separator that ends it.
-static std::vector<std::string> Split(const std::string &text, char separator) {
-    std::vector<std::string> parts;
-    for (size_t at = 0, end; at < text.size(); at = end + 1) {
-        end = std::min(text.find(separator, at), text.size());
-        parts.push_back(text.substr(at, end - at));
-    }
-    return parts;
-}
-
-std::vector<std::string> Lines(const std::string &text) {
-    return Split(text, '\n');
-}
-
-std::vector<std::string> Words(const std::string &text) {
-    return Split(text, ' ');
 }
 
 std::map<std::string, std::string> FilesOf(const std::vector<TestEntry> &entries) {

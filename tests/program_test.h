@@ -17,9 +17,6 @@ extern const char kUsage[];
 
 // Standard output up to the pause's prompt, which must come last.
 std::string OutputBeforePause(const RunResult &result);
-std::vector<std::string> Lines(const std::string &text);
-// The words of a text separated by blanks, an empty one where two blanks meet or one begins it.
-std::vector<std::string> Words(const std::string &text);
 // The files that entries make, by name.
 std::map<std::string, std::string> FilesOf(const std::vector<TestEntry> &entries);
 

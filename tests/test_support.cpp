@@ -58,6 +58,24 @@ std::vector<std::string> ListFolder(const std::string &path) {
     return names;
 }
 
+// The parts of a text between separators; none after a separator that ends it.
+static std::vector<std::string> Split(const std::string &text, char separator) {
+    std::vector<std::string> parts;
+    for (size_t at = 0, end; at < text.size(); at = end + 1) {
+        end = std::min(text.find(separator, at), text.size());
+        parts.push_back(text.substr(at, end - at));
+    }
+    return parts;
+}
+
+std::vector<std::string> Lines(const std::string &text) {
+    return Split(text, '\n');
+}
+
+std::vector<std::string> Words(const std::string &text) {
+    return Split(text, ' ');
+}
+
 bool TestingWindowsProgram() {
     const char *program = getenv("VORN_PROGRAM");
     return program != nullptr && strstr(program, ".exe") != nullptr;
@@ -69,11 +87,7 @@ bool PreloadReachesProgram() {
 }
 
 bool TestingSanitizedProgram() {
-#if defined(VORN_SANITIZED)
-    return true;
-#else
-    return false;
-#endif
+    return VORN_SANITIZED; // 1 or 0, as CMake found the flags
 }
 
 std::vector<std::string> ProgramCommand(const std::vector<std::string> &args, bool writer) {
@@ -197,13 +211,9 @@ RunResult RunProgram(const std::vector<std::string> &args, const std::string &cw
     result.signal = WIFSIGNALED(waitStatus) ? WTERMSIG(waitStatus) : 0;
     result.out = captured ? ReadFile(outPath) : "";
     result.err = options.errorsWithOutput ? "" : ReadFile(errPath);
-    if (options.measureMemory) {
-        // The figure is the last line; a line about a non-zero exit status may come first.
-        std::string memory = ReadFile(memoryPath);
-        size_t lastLine = memory.find_last_of('\n', memory.size() - 2);
-        result.peakMemoryKiB =
-            std::stoll(memory.substr(lastLine == std::string::npos ? 0 : lastLine + 1));
-    }
+    // The figure is the last line; a line about a non-zero exit status may come first.
+    if (options.measureMemory)
+        result.peakMemoryKiB = std::stoll(Lines(ReadFile(memoryPath)).back());
     RemoveTree(capture.path);
     // The reader prints its banner before anything else: without it, it never ran (the
     // launcher or the program could not be started), unless a signal ended it before its

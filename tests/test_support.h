@@ -17,6 +17,9 @@ std::string ReadFile(const std::string &path);
 bool PathExists(const std::string &path);
 // Names in a folder, sorted, without "." and "..".
 std::vector<std::string> ListFolder(const std::string &path);
+std::vector<std::string> Lines(const std::string &text);
+// The words of a text separated by blanks, an empty one where two blanks meet or one begins it.
+std::vector<std::string> Words(const std::string &text);
 
 // How the program is run; by default with standard input from /dev/null and its output
 // captured.
