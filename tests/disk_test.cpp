@@ -218,11 +218,11 @@ static const char *CauseOfFailing(const std::string &call, bool last) {
 // rename, remove) fails in turn, one failing call a run, over an archive that holds new names,
 // a small entry and one over 1 MiB over existing files, an empty entry, and an entry cut short
 // by the archive's end over an existing file. The system varies: unnamed files and copies
-// inside the kernel, or neither. Without a failure every entry is written. After
-// every run: no temporary file; each name holds the whole entry, what was there, or nothing;
-// an entry not written whole is reported, with the cause of the call that failed, and a new
-// name reported is not made; a failed directory read gives exit 2 and no entry file. A
-// temporary file that cannot be removed is named.
+// inside the kernel, or neither. Without a failure every entry is written. After every run: no
+// temporary file; each name holds the whole entry, what was there, or nothing; an entry not
+// written whole is reported, with the cause of the call that failed, and a new name reported is
+// not made; a failed directory read gives exit 2 and no entry file. A temporary file that
+// cannot be removed is named.
 TEST_F(ProgramTest, EveryFileCallFailingInTurnLosesNothing) {
     if (TestingWindowsProgram() || TestingSanitizedProgram())
         GTEST_SKIP() << "the calls are counted and failed by a library preloaded into the Linux "

@@ -76,10 +76,6 @@ void ProgramTest::SetUp() {
     ASSERT_EQ(mkdir((root_.path + "/in").c_str(), 0755), 0);
 }
 
-void ProgramTest::TearDown() {
-    RemoveTree(root_.path);
-}
-
 RunResult ProgramTest::Unpack(const std::string &archive, const RunOptions &options) {
     WriteFile(root_.path + "/in/archive.vorn", archive);
     return RunProgram({"../in/archive.vorn"}, work_, options);

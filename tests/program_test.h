@@ -38,7 +38,7 @@ bool LeftOutOnWindows(const std::string &what);
 class ProgramTest : public ::testing::Test {
   protected:
     void SetUp() override;
-    void TearDown() override;
+    void TearDown() override { RemoveTree(root_.path); }
 
     // Writes the archive to <root>/in and runs the program on it from <root>/work.
     RunResult Unpack(const std::string &archive, const RunOptions &options = RunOptions());
