@@ -18,10 +18,9 @@ writer() { echo "$(dirname "$1")/$(basename "$1" | sed 's/VornReader/VornWriter/
 
 # run SIDE FOLDER COMMAND...: runs one program in FOLDER; output goes through files, not pipes.
 run() {
-  local side=$1 folder=$2
+  local side=$1 folder=$2 status=0
   shift 2
   mkdir -p "$scratch/$side/files"
-  local status=0
   (cd "$folder" && "$@" </dev/null >"$scratch/$side/out" 2>"$scratch/$side/err") || status=$?
   echo "$status" >"$scratch/$side/status"
   # Line ends as on Linux; the pause's prompt is the interpreter's own.
@@ -44,10 +43,8 @@ compare() {
       failures=$((failures + 1))
     fi
   done
-  if ! diff -r "$scratch/linux/files" "$scratch/other/files" >/dev/null; then
-    echo "differs on $1: files"
-    failures=$((failures + 1))
-  fi
+  diff -r "$scratch/linux/files" "$scratch/other/files" >/dev/null ||
+    { echo "differs on $1: files"; failures=$((failures + 1)); }
 }
 
 for archive in "$@"; do

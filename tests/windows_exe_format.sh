@@ -5,12 +5,7 @@ set -euo pipefail
 exe=$1
 headers=$(i686-w64-mingw32-objdump -p "$exe") || { echo "not a 32-bit Windows executable: $exe"; exit 1; }
 failures=0
-expect() {
-  if ! grep -qE "$1" <<<"$headers"; then
-    echo "$exe: expected $2"
-    failures=$((failures + 1))
-  fi
-}
+expect() { grep -qE "$1" <<<"$headers" || { echo "$exe: expected $2"; failures=$((failures + 1)); }; }
 expect 'file format pei-i386$' 'the file format pei-i386 (Intel 80386)'
 expect '^Magic[[:space:]]+010b[[:space:]]+\(PE32\)' 'the PE32 magic 010b'
 expect '^Subsystem[[:space:]]+00000003[[:space:]]+\(Windows CUI\)' 'the console subsystem (3)'
