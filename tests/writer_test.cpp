@@ -25,23 +25,22 @@ class WriterTest : public ProgramTest {
     void ExpectNoArchiveLeft(const std::string &what) {
         EXPECT_EQ(ListFolder(root_.path), (std::vector<std::string>{"in", "work"})) << what;
     }
-};
-
-// Makes the files under <root>/in, at their paths (separated by blanks) when given, a name with
-// a '/' in a folder of its own, and gives the writer's arguments for them, from the working
-// folder.
-std::vector<std::string> MakeFiles(const std::string &in, const std::vector<TestEntry> &files,
-                                   const std::string &paths = "") {
-    std::vector<std::string> args = {"../out.vorn"};
-    for (size_t i = 0; i < files.size(); ++i) {
-        std::string path = paths.empty() ? files[i].name : Words(paths)[i];
-        if (path.find('/') != std::string::npos)
-            mkdir((in + "/" + path.substr(0, path.find('/'))).c_str(), 0755);
-        WriteFile(in + "/" + path, files[i].data);
-        args.push_back("../in/" + path);
+    // Makes the files under <root>/in, at their paths (separated by blanks) when given, a name
+    // with a '/' in a folder of its own, and gives the writer's arguments for them, from the
+    // working folder.
+    std::vector<std::string> MakeFiles(const std::vector<TestEntry> &files,
+                                       const std::string &paths = "") {
+        std::vector<std::string> args = {"../out.vorn"};
+        for (size_t i = 0; i < files.size(); ++i) {
+            std::string path = paths.empty() ? files[i].name : Words(paths)[i];
+            if (path.find('/') != std::string::npos)
+                mkdir(In(path.substr(0, path.find('/'))).c_str(), 0755);
+            WriteFile(In(path), files[i].data);
+            args.push_back("../in/" + path);
+        }
+        return args;
     }
-    return args;
-}
+};
 
 // The layout the writer must make, put together byte by byte here, apart from the program's
 // code: the count, the entry table, the data in order, the names NUL-padded to 15 bytes (as
@@ -109,7 +108,7 @@ TEST_F(WriterTest, WrittenArchivesUnpackIntoTheSameFiles) {
         RemoveTree(root_.path + "/in");
         mkdir((root_.path + "/in").c_str(), 0755);
         // From <root>, so that the archive's name has no folder.
-        std::vector<std::string> args = MakeFiles(root_.path + "/in", row.files, row.paths);
+        std::vector<std::string> args = MakeFiles(row.files, row.paths);
         for (std::string &arg : args)
             arg = arg.substr(3);
         RunResult written = Write(args, RunOptions(), root_.path);
@@ -139,7 +138,7 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
          Words("a sub/a fifteen-chars-x CON bell\a dot. ask? \xC3\x84.dat \xC3\xA4.dat " + japan +
                " \xC5\x91.txt \xC2\x80 " + upper + " " + lower))
         if (!windows || name.find_first_of("\a\\ \xC2\xE6") == std::string::npos)
-            MakeFiles(root_.path + "/in", {{name, name}});
+            MakeFiles({{name, name}});
     std::string tooMany = "../out.vorn";
     for (int i = 0; i < 65536; ++i)
         tooMany += " ../in/a";
@@ -300,8 +299,7 @@ TEST_F(WriterTest, AFileThatChangesWhileReadMakesNoArchive) {
          "/proc/self/stat"},
     };
     for (const auto &row : rows) {
-        std::vector<std::string> args =
-            MakeFiles(root_.path + "/in", {{"a", "1"}, {"f", std::string(row.size, 'g')}});
+        std::vector<std::string> args = MakeFiles({{"a", "1"}, {"f", std::string(row.size, 'g')}});
         if (row.path != nullptr)
             args.back() = row.path;
         RunResult result = Write(args, Preloaded({row.setting}));
@@ -325,7 +323,7 @@ TEST_F(WriterTest, EveryFileCallFailingInTurnLeavesNoArchive) {
         {"a", "small"}, {"big", std::string(1536 * 1024, 'b')}, {"empty", ""}};
     for (int i = 0; i < 20; ++i)
         files.push_back({"s" + std::to_string(i), std::string(60 << 10, static_cast<char>(i))});
-    std::vector<std::string> args = MakeFiles(root_.path + "/in", files);
+    std::vector<std::string> args = MakeFiles(files);
     std::string archive = LaidOutByHand(files), log = root_.path + "/in/calls";
     int runs = 0;
     std::vector<std::string> calls; // those of the run where none fails
