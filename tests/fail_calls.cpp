@@ -134,7 +134,7 @@ const char *BaseName(const char *path) {
     return last != nullptr ? last + 1 : path;
 }
 
-// The open file's name, without its folder, starts with the prefix.
+// The open file's name, without its folder, starts with the prefix; never without a prefix.
 bool Named(int fd, const char *prefix) {
     char link[64], path[4096];
     snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
