@@ -86,13 +86,16 @@ static void WaitInRawMode(int fd, const termios &found) {
     raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
     raw.c_cc[VMIN] = 1;
     raw.c_cc[VTIME] = 0;
-    RestoreOnEndingSignal(fd, &saved, &raw);
+    KeepTerminalSettings(fd, &saved, &raw);
     // One key; the end of input, or an error, ends the wait at once.
     unsigned char first;
     if (tcsetattr(fd, TCSANOW, &raw) == 0 && ReadByte(fd, -1, &first))
         ReadRestOfKey(fd, first);
+    // The wait is over before the settings go back: a continuation from here on puts back the
+    // settings found, never raw mode.
+    KeepTerminalSettings(fd, &saved, nullptr);
     tcsetattr(fd, TCSANOW, &saved);
-    RestoreOnEndingSignal(fd, nullptr, nullptr);
+    KeepTerminalSettings(fd, nullptr, nullptr);
 }
 
 // A person is there when both ends of the console are a terminal and the program owns it (is

@@ -66,16 +66,19 @@ TEST_F(ProgramTest, ALostListingIsReportedAndTheEntriesStillWritten) {
 
 // How the program meets a terminal of its own (a pseudo-terminal) in one run.
 struct OnTerminal {
-    bool outputToFile = false;     // standard output a file instead of the terminal
-    std::string pipedInput;        // when not empty, standard input a pipe holding these bytes
-    const char *typedAhead = "";   // typed before the program starts
-    const char *keys = "";         // typed once the pause waits for a key in raw mode,
-    int signal = 0;                // or a signal sent then
-    int stopsAndContinues = 0;     // first stopped (Ctrl-Z, SIGTSTP) and continued (fg, SIGCONT),
-    bool stopped = false;          // or stopped by SIGSTOP, the settings put back as a shell does
-    bool continuedEarly = false;   // continued as soon as the settings are back, before the stop
-    bool background = false;       // the program in a background process group
-    bool interruptIgnored = false; // started with SIGINT ignored
+    bool outputToFile = false;      // standard output a file instead of the terminal
+    std::string pipedInput;         // when not empty, standard input a pipe holding these bytes
+    const char *typedAhead = "";    // typed before the program starts
+    const char *keys = "";          // typed once the pause waits for a key in raw mode,
+    int signal = 0;                 // or a signal sent then
+    int stopsAndContinues = 0;      // first stopped (Ctrl-Z, SIGTSTP) and continued (fg, SIGCONT),
+    bool stopped = false;           // or stopped by SIGSTOP, the settings put back as a shell does
+    bool continuedEarly = false;    // continued as soon as the settings are back, before the stop
+    bool killedWhenStopped = false; // stopped, then ended as `kill %1` does: the shell takes the
+                                    // terminal back, sends SIGTERM, then SIGCONT
+    bool continuedAfterKey = false; // SIGCONT as the settings go back after the key
+    bool background = false;        // the program in a background process group
+    bool interruptIgnored = false;  // started with SIGINT ignored
     std::vector<std::string> environment = {}; // NAME=value set for the program
 };
 
@@ -103,7 +106,8 @@ static void ChildOnTerminal(const std::string &side, const std::string &cwd, int
         signal(SIGINT, SIG_IGN);
     for (const std::string &setting : how.environment)
         putenv(strdup(setting.c_str()));
-    bool stops = how.stopsAndContinues > 0 || how.stopped, job = how.background || stops;
+    bool stops = how.stopsAndContinues > 0 || how.stopped || how.killedWhenStopped,
+         job = how.background || stops;
     pid_t program = job ? fork() : 0;
     if (program == 0) {
         if (job)
@@ -116,7 +120,18 @@ static void ChildOnTerminal(const std::string &side, const std::string &cwd, int
     if (stops)
         tcsetpgrp(own, program);
     int status = 0;
-    waitpid(program, &status, 0);
+    waitpid(program, &status, how.killedWhenStopped ? WUNTRACED : 0);
+    if (how.killedWhenStopped && WIFSTOPPED(status)) {
+        signal(SIGTTOU, SIG_IGN); // as a shell takes its terminal back
+        tcsetpgrp(own, getpgrp());
+        kill(-program, SIGTERM);
+        kill(-program, SIGCONT);
+        waitpid(program, &status, 0);
+    }
+    if (WIFSIGNALED(status)) { // ends as the program did, as a shell that runs it last would
+        signal(WTERMSIG(status), SIG_DFL);
+        kill(getpid(), WTERMSIG(status));
+    }
     _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 128);
 }
 
@@ -174,7 +189,7 @@ static TerminalRun RunOnTerminal(const std::vector<std::string> &command, const 
         ChildOnTerminal(side, cwd, input[0], how, command);
     TerminalRun run;
     auto raw = [&] { return tcgetattr(kept, &run.during) == 0 && !(run.during.c_lflag & ICANON); };
-    if (*how.keys != '\0' || how.signal != 0) {
+    if (*how.keys != '\0' || how.signal != 0 || how.killedWhenStopped) {
         EXPECT_TRUE(Await(terminal, 10, raw)) << "the pause never put the terminal in raw mode";
         for (int stop = 0; stop < how.stopsAndContinues + (how.stopped ? 1 : 0); ++stop) {
             pid_t job = tcgetpgrp(terminal);
@@ -204,11 +219,20 @@ static TerminalRun RunOnTerminal(const std::vector<std::string> &command, const 
             }
             EXPECT_TRUE(Await(terminal, 10, raw)) << "raw mode not taken up again";
         }
-        if (*how.keys != '\0')
+        if (how.killedWhenStopped)
+            kill(-tcgetpgrp(terminal), SIGTSTP);
+        else if (*how.keys != '\0')
             EXPECT_EQ(write(terminal, how.keys, strlen(how.keys)),
                       static_cast<ssize_t>(strlen(how.keys)));
         else
             kill(child, how.signal);
+        if (how.continuedAfterKey) {
+            auto cooked = [&] {
+                return tcgetattr(kept, &run.after) == 0 && run.after.c_lflag & ICANON;
+            };
+            EXPECT_TRUE(Await(terminal, 10, cooked)) << "the settings never went back";
+            kill(child, SIGCONT);
+        }
     }
     bool ended = Await(terminal, 10, [&] { return waitpid(child, &run.ended, WNOHANG) == child; });
     EXPECT_TRUE(ended) << "the program still waited 10 s on";
@@ -272,6 +296,12 @@ TEST_F(ProgramTest, ThePauseWaitsOnlyForAPersonAtTheTerminal) {
         // SIGCONT comes while the settings are put back, before the stop itself (tcsetattr
         // slowed), as a kill -CONT could.
         {"Ctrl-Z, continued before the stop, then a key", "x", 0},
+        // The shell has the terminal back: the program ends without touching it.
+        {"Ctrl-Z, then kill %1", "", SIGTERM},
+        // SIGCONT comes while the settings go back after the key (tcsetattr slowed).
+        {"a key, continued as the settings go back", "x", 0},
+        {"a CSI sequence with a private parameter ('?')", "\x1B[?5~ls\n", 0, "ls\n"},
+        {"U+07FF, the last two-byte UTF-8 character", "\xDF\xBF\n", 0, "\n"},
     };
     rows[1].how.typedAhead = "k";
     rows[3].how.interruptIgnored = true;
@@ -286,6 +316,9 @@ TEST_F(ProgramTest, ThePauseWaitsOnlyForAPersonAtTheTerminal) {
     rows[20].how.stopsAndContinues = 1;
     rows[20].how.continuedEarly = true;
     rows[20].how.environment = Preloaded({"VORN_SLOW=tcsetattr"}).environment;
+    rows[21].how.killedWhenStopped = true;
+    rows[22].how.continuedAfterKey = true;
+    rows[22].how.environment = rows[20].how.environment;
     for (const Row &row : rows) {
         if (!row.how.environment.empty() && !PreloadReachesProgram())
             continue; // the sanitized program does not take the library

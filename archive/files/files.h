@@ -21,6 +21,9 @@
 //   ReplaceWithFile     rename                          MoveFileExA, replacing
 //   MoveToNewName       renameat2 RENAME_NOREPLACE      MoveFileExA             link, unlink
 //   RemoveFile          unlink                          DeleteFileA
+//   IsTerminal          isatty                          GetConsoleMode
+//   WriteStandardStream write                           fwrite, fflush (the C runtime's
+//                                                       text mode: "\n" as CR LF)
 //   (* an ending signal removes the name made; an unnamed file goes with the process)
 //
 // The archive is read by position: no call moves a file position, so entries can be read in
@@ -108,6 +111,18 @@ bool ReplaceWithFile(const char *from, const char *to, int *error);
 // meanwhile is never replaced.
 bool MoveToNewName(const char *from, const char *to, int *error);
 bool RemoveFile(const char *name, int *error);
+
+// Standard output and standard error, which the program writes by its own calls as it writes
+// files: standard output a buffer at a time (output.cpp), a report by one line.
+enum StandardStream { kStandardOutput = 1, kStandardError = 2 };
+
+// Whether the stream is a terminal (on Windows a console), which a person reads as it comes.
+bool IsTerminal(StandardStream stream);
+
+// Writes as much of `data` as the stream takes in one call: *written bytes, 0 when a signal cut
+// the call short. False, with the system's code, when the write failed.
+bool WriteStandardStream(StandardStream stream, const char *data, size_t length, size_t *written,
+                         int *error);
 
 // This process's number, to make names no other run of the program uses at the same time.
 unsigned long CurrentProcessNumber();

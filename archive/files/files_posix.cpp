@@ -260,6 +260,20 @@ bool RemoveFile(const char *name, int *error) {
     return Answered(unlink(name), error);
 }
 
+bool IsTerminal(StandardStream stream) {
+    return isatty(stream) == 1;
+}
+
+bool WriteStandardStream(StandardStream stream, const char *data, size_t length, size_t *written,
+                         int *error) {
+    ssize_t put = write(stream, data, length);
+    *written = put > 0 ? static_cast<size_t>(put) : 0;
+    if (put > 0 || (put < 0 && errno == EINTR))
+        return true;
+    *error = put < 0 ? errno : EIO;
+    return false;
+}
+
 unsigned long CurrentProcessNumber() {
     return static_cast<unsigned long>(getpid());
 }

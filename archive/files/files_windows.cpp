@@ -197,6 +197,27 @@ bool RemoveFile(const char *name, int *error) {
     return Answered(DeleteFileA(name), error);
 }
 
+static HANDLE StandardHandle(StandardStream stream) {
+    return GetStdHandle(stream == kStandardOutput ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+}
+
+bool IsTerminal(StandardStream stream) {
+    DWORD mode;
+    return GetConsoleMode(StandardHandle(stream), &mode) != 0;
+}
+
+// Through the C runtime, whose text mode writes "\n" as CR LF. Its error flag is what tells: it
+// may leave a failed write's result, and errno, as if it had succeeded.
+bool WriteStandardStream(StandardStream stream, const char *data, size_t length, size_t *written,
+                         int *error) {
+    FILE *file = stream == kStandardOutput ? stdout : stderr;
+    *written = fwrite(data, 1, length, file);
+    if (fflush(file) == 0 && !ferror(file))
+        return true;
+    *error = static_cast<int>(GetLastError());
+    return false;
+}
+
 unsigned long CurrentProcessNumber() {
     return GetCurrentProcessId();
 }

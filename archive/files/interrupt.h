@@ -1,8 +1,11 @@
 // What the program undoes when it is ended from outside (Ctrl-C, SIGTERM, SIGHUP, any signal
 // that would end it) before it ends as it would have: a file of this run's that must not be left,
-// and the terminal's settings. One file per platform (interrupt_posix.cpp, interrupt_windows.cpp);
-// the fuzzer's in-memory files module keeps its own.
+// the terminal's settings, and standard output the program still holds. One file per platform
+// (interrupt_posix.cpp, interrupt_windows.cpp); the fuzzer's in-memory files module keeps its own.
 #pragma once
+
+#include <atomic>
+#include <cstddef>
 
 #include "archive/files/files.h"
 
@@ -12,14 +15,28 @@ void RemoveOnEndingSignal(const char *name);
 
 // Ending signals that come between the two calls wait until the second: a file is made and its
 // name marked for removal as one step, so that no signal removes a name this run did not make
-// (another run's, or the user's).
+// (another run's, or the user's); and a write of standard output is never written again by the
+// signal.
 void DeferEndingSignals();
 void ResumeEndingSignals();
 
+// Standard output that the program holds, to write many lines at once (output.cpp): the first
+// `held` bytes. An ending signal writes them out before the program ends, as far as standard
+// output takes them without waiting, so that a listing in a file keeps the line of every entry
+// whose file stays. Bytes are only ever added past `held`, and `held` then moved on.
+enum : size_t { kHeldOutputBytes = 4096 };
+struct HeldOutput {
+    char bytes[kHeldOutputBytes];
+    std::atomic<size_t> held;
+};
+void WriteOutOnEndingSignal(const HeldOutput *output);
+
 #if !defined(_WIN32)
 struct termios;
-// The terminal settings to put back on `fd` if the program is ended or stopped now, and those
-// of its own to apply again when it is continued; nullptr for none. They must stay unchanged
-// until the next call.
-void RestoreOnEndingSignal(int fd, const termios *saved, const termios *applied);
+// The pause's terminal (console_posix.cpp): the settings `found` there, which a stop or an ending
+// signal puts back, and those it `waits` with, which a continuation applies again (nullptr once
+// the wait is over: a continuation then applies those found). Nothing is changed but in the
+// terminal's foreground. `found` nullptr: nothing to restore. Both must stay unchanged until the
+// next call.
+void KeepTerminalSettings(int fd, const termios *found, const termios *waiting);
 #endif

@@ -1,13 +1,15 @@
-// The ending signals on POSIX (kEndingSignals), caught from the first file to remove or terminal to
-// restore. The handler removes the file and restores the terminal (unlink and tcsetattr are safe in
-// a handler), then restores the signal's default action and raises it again, so that the program
-// ends as it would have and its caller sees how. While the terminal is to be restored, a stop
-// (Ctrl-Z) puts its settings back first, and a continuation (fg) applies the program's own again,
-// as full-screen programs do.
+// The ending signals on POSIX (kEndingSignals), caught from the first output held, file to remove
+// or terminal to restore. The handler removes the file, writes out the output and restores the
+// terminal (unlink, poll, write and tcsetattr are safe in a handler), then restores the signal's
+// default action and raises it again, so that the program ends as it would have and its caller
+// sees how. While the terminal is to be restored, a stop (Ctrl-Z) puts its settings back first,
+// and a continuation (fg) applies the program's own again, as full-screen programs do.
 #include "archive/files/interrupt.h"
 
 #include <atomic>
+#include <climits>
 #include <csignal>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -44,7 +46,8 @@ static bool IsEndingSignal(int signal) {
 }
 
 static std::atomic<const char *> fileToRemove{nullptr};
-static std::atomic<const termios *> terminalToRestore{nullptr}, appliedTerminal{nullptr};
+static std::atomic<const HeldOutput *> heldOutput{nullptr};
+static std::atomic<const termios *> foundSettings{nullptr}, waitingSettings{nullptr};
 static std::atomic<int> terminalFd{-1};
 
 // A signal that comes while signals are deferred is kept here until they resume. This costs no
@@ -52,31 +55,55 @@ static std::atomic<int> terminalFd{-1};
 static volatile sig_atomic_t deferring = 0;
 static volatile sig_atomic_t deferredSignal = 0;
 
-// The signal's default action, in place of ours; `ours` keeps what it was, when wanted.
-static void TakeDefaultAction(int signal, struct sigaction *ours) {
+// The signal's default action, in place of ours.
+static void TakeDefaultAction(int signal) {
     struct sigaction byDefault = {};
     byDefault.sa_handler = SIG_DFL;
     sigemptyset(&byDefault.sa_mask);
-    sigaction(signal, &byDefault, ours);
+    sigaction(signal, &byDefault, nullptr);
 }
 
 // A signal the program was started with ignored stays ignored, and one that another part of the
-// process handles already (a fuzzer's timer) stays its own.
-static void CatchUnlessTaken(int signal, const struct sigaction &handler) {
+// process handles already (a fuzzer's timer) stays its own. True when the handler is ours.
+static bool CatchUnlessTaken(int signal, const struct sigaction &handler) {
     struct sigaction previous;
-    if (sigaction(signal, nullptr, &previous) == 0 && !(previous.sa_flags & SA_SIGINFO) &&
-        previous.sa_handler == SIG_DFL)
-        sigaction(signal, &handler, nullptr);
+    return sigaction(signal, nullptr, &previous) == 0 && !(previous.sa_flags & SA_SIGINFO) &&
+           previous.sa_handler == SIG_DFL && sigaction(signal, &handler, nullptr) == 0;
+}
+
+// Settings are changed only in the terminal's foreground: a background process that changes
+// them is stopped by SIGTTOU. After Ctrl-Z the shell has the terminal back, with the settings
+// found put back at the stop; `kill %1` then sends SIGTERM and SIGCONT, which must end the
+// program, not stop it again.
+static void ApplyIfForeground(const termios *settings) {
+    int fd = terminalFd.load();
+    if (settings != nullptr && tcgetpgrp(fd) == getpgrp())
+        tcsetattr(fd, TCSANOW, settings);
+}
+
+// What standard output takes without waiting: a pipe whose reader has stopped reading must not
+// keep the program from ending. A pipe that poll finds writable takes PIPE_BUF bytes at once.
+static void WriteOutHeld() {
+    const HeldOutput *output = heldOutput.load();
+    const char *at = output != nullptr ? output->bytes : nullptr;
+    size_t left = output != nullptr ? output->held.load() : 0;
+    pollfd standardOutput = {STDOUT_FILENO, POLLOUT, 0};
+    while (left > 0 && poll(&standardOutput, 1, 0) == 1 && (standardOutput.revents & POLLOUT)) {
+        ssize_t put = write(STDOUT_FILENO, at, left < PIPE_BUF ? left : PIPE_BUF);
+        if (put <= 0)
+            break;
+        at += put;
+        left -= static_cast<size_t>(put);
+    }
 }
 
 static void UndoAndEnd(int signal) {
     const char *name = fileToRemove.load();
     if (name != nullptr)
         unlink(name);
-    const termios *saved = terminalToRestore.load();
-    if (saved != nullptr)
-        tcsetattr(terminalFd.load(), TCSANOW, saved);
-    TakeDefaultAction(signal, nullptr);
+    WriteOutHeld();
+    ApplyIfForeground(foundSettings.load());
+    TakeDefaultAction(signal);
 #if defined(VORN_COVERAGE)
     __gcov_dump(); // the coverage build's counts, which a signal would lose
 #endif
@@ -114,6 +141,11 @@ void RemoveOnEndingSignal(const char *name) {
     fileToRemove.store(name);
 }
 
+void WriteOutOnEndingSignal(const HeldOutput *output) {
+    CatchEndingSignals();
+    heldOutput.store(output);
+}
+
 void DeferEndingSignals() {
     CatchEndingSignals();
     deferring = 1;
@@ -127,64 +159,71 @@ void ResumeEndingSignals() {
         UndoAndEnd(deferredSignal);
 }
 
-// Settings are applied only in the terminal's foreground: a background process that changes
-// them is stopped by SIGTTOU.
-static void ApplyIfForeground(const termios *settings) {
-    int fd = terminalFd.load();
-    if (settings != nullptr && tcgetpgrp(fd) == getpgrp())
-        tcsetattr(fd, TCSANOW, settings);
+// What the terminal holds while the program runs: the pause's settings while it waits for a
+// key, else those it found.
+static const termios *RunningSettings() {
+    const termios *waiting = waitingSettings.load();
+    return waiting != nullptr ? waiting : foundSettings.load();
 }
 
-// The stop handler, while the stop's default action stands in for it (OnStop).
 static struct sigaction stopHandler;
-static volatile sig_atomic_t stopHandlerSaved = 0;
+static bool stopCaught = false;
 
-// The program stops by the stop's default action, so that the shell sees a stop as any other,
-// and the kernel leaves an orphaned process group running. The handler is back before the stop
-// returns: SIGCONT's handler puts it back first, so a second Ctrl-Z is never met by the
-// default action with the program's own settings on the terminal. The default action is taken
-// before the settings are put back: a SIGCONT that comes between them and the stop (kill -CONT)
-// puts the handler back too, and the stop then goes through it again, settings first.
+// After a stop, or in place of one: the stop's handler is back before the running settings are.
+// A Ctrl-Z that comes after the handler is back goes through it; one that comes before meets the
+// default action with the settings found still on the terminal.
+static void TakeUpRunning() {
+    if (stopCaught)
+        sigaction(SIGTSTP, &stopHandler, nullptr);
+    ApplyIfForeground(RunningSettings());
+}
+
+// Ctrl-Z: the settings found are put back, then the program stops by the stop's default
+// action, so that the shell sees a stop as any other, and the kernel leaves an orphaned process
+// group running. SIGCONT waits until this handler returns (its mask): a SIGCONT sent before the
+// stop is dropped by it, and the program stops with the settings found, until fg.
 static void OnStop(int) {
-    TakeDefaultAction(SIGTSTP, &stopHandler);
-    stopHandlerSaved = 1;
-    ApplyIfForeground(terminalToRestore.load());
+    TakeDefaultAction(SIGTSTP);
+    ApplyIfForeground(foundSettings.load());
     sigset_t stop;
     sigemptyset(&stop);
     sigaddset(&stop, SIGTSTP);
     sigprocmask(SIG_UNBLOCK, &stop, nullptr);
     raise(SIGTSTP); // the program stops here, and goes on when continued
-    // Continued, or not stopped at all (an orphaned process group is not).
-    sigaction(SIGTSTP, &stopHandler, nullptr);
-    ApplyIfForeground(appliedTerminal.load());
+    TakeUpRunning();
 }
 
+// After any stop: also SIGSTOP, which no handler sees, after which a shell puts its own
+// settings back. A Ctrl-Z waits until this handler returns (its mask).
 static void OnContinue(int) {
-    if (stopHandlerSaved)
-        sigaction(SIGTSTP, &stopHandler, nullptr);
-    ApplyIfForeground(appliedTerminal.load());
+    TakeUpRunning();
 }
 
 // Installed with a terminal to restore; a stop the program was started with ignored (by a shell
 // without job control) stays ignored.
 static void CatchStopAndContinue() {
-    struct sigaction stop = {}, resume = {};
-    stop.sa_handler = OnStop;
+    static bool caught = false;
+    if (caught)
+        return;
+    caught = true;
+    struct sigaction resume = {};
+    stopHandler.sa_handler = OnStop;
     resume.sa_handler = OnContinue;
-    stop.sa_flags = resume.sa_flags = SA_RESTART;
-    sigemptyset(&stop.sa_mask);
+    stopHandler.sa_flags = resume.sa_flags = SA_RESTART;
+    sigemptyset(&stopHandler.sa_mask);
+    sigaddset(&stopHandler.sa_mask, SIGCONT);
     sigemptyset(&resume.sa_mask);
-    sigaddset(&resume.sa_mask, SIGTSTP); // a stop waits until the handler is back
-    CatchUnlessTaken(SIGTSTP, stop);
+    sigaddset(&resume.sa_mask, SIGTSTP);
+    stopCaught = CatchUnlessTaken(SIGTSTP, stopHandler);
     sigaction(SIGCONT, &resume, nullptr);
 }
 
-void RestoreOnEndingSignal(int fd, const termios *saved, const termios *applied) {
-    if (saved != nullptr) {
+void KeepTerminalSettings(int fd, const termios *found, const termios *waiting) {
+    if (found != nullptr) {
         CatchEndingSignals();
         CatchStopAndContinue();
     }
     terminalFd.store(fd);
-    appliedTerminal.store(applied);
-    terminalToRestore.store(saved);
+    waitingSettings.store(waiting);
+    foundSettings.store(found);
 }

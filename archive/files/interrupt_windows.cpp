@@ -1,16 +1,28 @@
 // Ctrl-C, Ctrl-Break and closing the console on Windows. The system calls a console control
 // handler on a thread of its own while the program goes on; the handler removes the file marked
 // for removal (opened shared for deletion, so a file still being written goes as soon as the
-// process ends), then lets the system's default handling end the process, with its own exit status.
-// The handler keeps ending signals deferred for good: the program makes no other file before it
-// ends.
+// process ends) and writes out the standard output held, then lets the system's default handling
+// end the process, with its own exit status. The handler keeps ending signals deferred for good:
+// the program makes no other file, and writes no other output, before it ends.
 #include "archive/files/interrupt.h"
 
 #include <atomic>
 #include <windows.h>
 
 static std::atomic<const char *> fileToRemove{nullptr};
+static std::atomic<const HeldOutput *> heldOutput{nullptr};
 static CRITICAL_SECTION deferring;
+
+// The program writes standard output only while ending signals are deferred (output.cpp), so the
+// held bytes are written out here, by the same call, once the program's own write is over.
+static void WriteOutHeld() {
+    const HeldOutput *output = heldOutput.load();
+    size_t held = output != nullptr ? output->held.load() : 0, at = 0, written = 0;
+    int error = 0;
+    while (at < held &&
+           WriteStandardStream(kStandardOutput, output->bytes + at, held - at, &written, &error))
+        at += written;
+}
 
 static BOOL WINAPI OnConsoleEvent(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
@@ -19,6 +31,7 @@ static BOOL WINAPI OnConsoleEvent(DWORD event) {
     const char *name = fileToRemove.load();
     if (name != nullptr)
         DeleteFileA(name);
+    WriteOutHeld();
     return FALSE;
 }
 
@@ -37,6 +50,11 @@ void RemoveOnEndingSignal(const char *name) {
     if (name != nullptr)
         CatchConsoleEvents();
     fileToRemove.store(name);
+}
+
+void WriteOutOnEndingSignal(const HeldOutput *output) {
+    CatchConsoleEvents();
+    heldOutput.store(output);
 }
 
 void DeferEndingSignals() {
