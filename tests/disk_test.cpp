@@ -320,10 +320,11 @@ TEST_F(ProgramTest, EveryFileCallFailingInTurnLosesNothing) {
 // A run ended by a signal in the middle of an entry, or by a file-size limit: an existing file
 // keeps its bytes, a new name holds nothing, and no temporary file is left, but where the
 // system gives no way to name an unnamed file (no /proc), and SIGKILL leaves the named one. The
-// program ends by the signal, unless it was started with it ignored; a file-size limit fails the
-// one entry only. On Windows the signal is Ctrl-C, which Wine hands to the program's console
-// control handler on a thread of its own (the library then holds the writing thread back), and the
-// run ends before the entry after.
+// program ends by the signal, unless it was started with it ignored, and its listing in a file
+// holds the line of every entry whose file stays (SIGKILL leaves what was written out); a
+// file-size limit fails the one entry only. On Windows the signal is Ctrl-C, which Wine hands to
+// the program's console control handler on a thread of its own (the library then holds the writing
+// thread back), and the run ends before the entry after.
 TEST_F(ProgramTest, ARunEndedFromOutsideLeavesNoHalfWrittenFile) {
     if (!PreloadReachesProgram())
         GTEST_SKIP() << "signals are raised by a library preloaded into the program, which a "
@@ -332,9 +333,9 @@ TEST_F(ProgramTest, ARunEndedFromOutsideLeavesNoHalfWrittenFile) {
     WriteFile(root_.path + "/in/archive.vorn", BuildArchive({{"victim", data}, {"after", "a"}}));
     const std::string named = "VORN_NO_TMPFILE=1";
     // What the run leaves: "victim" as it was before (its old bytes, or no file), a named
-    // temporary file as well, the whole entry (the signal ignored), or every entry but the
-    // one that met the file-size limit.
-    enum Leaves { kOldKept, kNoNewFile, kTemporaryFile, kWholeEntry, kAllButOne };
+    // temporary file as well, the whole entry (the signal ignored, or met in the entry after),
+    // or every entry but the one that met the file-size limit.
+    enum Leaves { kOldKept, kNoNewFile, kTemporaryFile, kWholeEntry, kEndedAfter, kAllButOne };
     struct Row {
         const char *what;
         int signal;
@@ -353,6 +354,7 @@ TEST_F(ProgramTest, ARunEndedFromOutsideLeavesNoHalfWrittenFile) {
         {"SIGTERM just before the rename", SIGTERM, {named, "VORN_RAISE_AT=rename"}},
         {"SIGTERM while a new name is made", SIGTERM, {creating}, kNoNewFile},
         {"SIGTERM while the create meets what exists", SIGTERM, {creating}},
+        {"SIGTERM in the entry after", SIGTERM, {"VORN_RAISE_IN=after"}, kEndedAfter},
         {"SIGKILL, unnamed file", SIGKILL, {}},
         {"SIGKILL, no /proc to name the unnamed file", SIGKILL, {"VORN_NO_PROC=1"}, kTemporaryFile},
         {"a file-size limit", 0, {named}, kAllButOne},
@@ -387,7 +389,15 @@ TEST_F(ProgramTest, ARunEndedFromOutsideLeavesNoHalfWrittenFile) {
             continue;
         }
         std::string victim = PathExists(work_ + "/victim") ? Entry("victim") : "(no file)";
-        EXPECT_TRUE(victim == (row.leaves == kNoNewFile ? "(no file)" : "old victim")) << row.what;
+        EXPECT_TRUE(victim == (row.leaves == kNoNewFile    ? "(no file)"
+                               : row.leaves == kEndedAfter ? data
+                                                           : "old victim"))
+            << row.what;
+        EXPECT_FALSE(row.leaves == kEndedAfter && PathExists(work_ + "/after")) << row.what;
+        std::string listed = std::string(kBanner) + "File has 2 Entries\n\n" +
+                             (row.leaves == kEndedAfter ? "   1 / 2          victim\n" : "");
+        EXPECT_TRUE(row.signal == 0 || row.signal == SIGKILL || result.out == listed)
+            << row.what << ", the listing: " << result.out;
         if (windowsRow) {
             EXPECT_FALSE(PathExists(work_ + "/after")) << row.what << ": the run went on";
         } else if (row.signal != 0) {

@@ -6,31 +6,76 @@
 #include <cstring>
 
 #include "archive/files/files.h"
+#include "archive/files/interrupt.h"
 #include "archive/format/codepage.h"
 #include "archive/report/show.h"
+
+// Standard output is held in a buffer of the program's own, not stdio's, so that an ending signal
+// can still write it out (interrupt.h); written out when full, at a flush, and at once on a
+// terminal, where a person reads it as it comes.
+static HeldOutput output;
+static int toTerminal = -1; // not known before the first print
 
 // Whether some of standard output was lost, and the system's code for the first failure.
 static bool outputLost = false;
 static int lostOutputError = 0;
 
-// The stream's error flag is what tells: a C runtime may leave a failed write's result,
-// and errno, as if it had succeeded.
-static void NoteLostOutput(bool failed) {
-    if (!(failed || ferror(stdout)) || outputLost)
+static void NoteLostOutput(int error) {
+    if (outputLost)
         return;
     outputLost = true;
-    lostOutputError = LastSystemError();
+    lostOutputError = error;
+}
+
+void FlushOutput() {
+    while (!outputLost && output.held.load() > 0) {
+        size_t held = output.held.load(), written = 0;
+        int error = 0;
+        // Each write is accounted before an ending signal may write out what is still held.
+        DeferEndingSignals();
+        bool wrote = WriteStandardStream(kStandardOutput, output.bytes, held, &written, &error);
+        if (written < held)
+            memmove(output.bytes, output.bytes + written, held - written);
+        output.held.store(wrote ? held - written : 0);
+        ResumeEndingSignals();
+        if (!wrote)
+            NoteLostOutput(error);
+    }
+}
+
+// Adds the text past what is held; only then is it counted as held, so that an ending signal
+// writes out whole texts.
+static void HoldOutput(const char *text, size_t length) {
+    if (toTerminal < 0) {
+        WriteOutOnEndingSignal(&output);
+        toTerminal = IsTerminal(kStandardOutput);
+    }
+    if (output.held.load() + length > kHeldOutputBytes)
+        FlushOutput();
+    if (outputLost)
+        return;
+    size_t held = output.held.load();
+    memcpy(output.bytes + held, text, length);
+    output.held.store(held + length);
+    if (toTerminal)
+        FlushOutput();
 }
 
 void PrintOutput(const char *format, ...) {
     if (outputLost)
         return;
+    char text[kHeldOutputBytes];
     va_list arguments;
     va_start(arguments, format);
     // The analyser misses va_start on this path (a known false positive).
     // NOLINTNEXTLINE(clang-analyzer-valist.Uninitialized)
-    NoteLostOutput(vprintf(format, arguments) < 0);
+    int length = vsnprintf(text, sizeof text, format, arguments);
     va_end(arguments);
+    if (length < 0)
+        NoteLostOutput(LastSystemError());
+    else
+        HoldOutput(text, static_cast<size_t>(length) < sizeof text ? static_cast<size_t>(length)
+                                                                   : sizeof text - 1);
 }
 
 // The characters of UTF-8 text: its bytes but those that continue a character.
@@ -50,11 +95,6 @@ void PrintEntryLine(unsigned number, unsigned count, const char *name) {
     size_t width = 15 + (bytes ? 0 : strlen(shown) - CountCharacters(shown));
     PrintOutput("%4i / %i %*s\n", static_cast<int>(number), static_cast<int>(count),
                 static_cast<int>(width), shown);
-}
-
-void FlushOutput() {
-    if (!outputLost)
-        NoteLostOutput(fflush(stdout) != 0);
 }
 
 bool OutputLost(int *error) {

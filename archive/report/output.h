@@ -3,7 +3,8 @@
 // are the job, and the loss is reported once at the end (report.h).
 #pragma once
 
-// Prints to standard output.
+// Prints to standard output: a text of fewer than kHeldOutputBytes (interrupt.h), as every one
+// of the program's lines is.
 void PrintOutput(const char *format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))
@@ -14,7 +15,7 @@ void PrintOutput(const char *format, ...)
 // shown by the listing's rule (show.h).
 void PrintEntryLine(unsigned number, unsigned count, const char *name);
 
-// Flushes standard output.
+// Writes out what standard output holds.
 void FlushOutput();
 
 // Whether any of standard output was lost; *error is the system's code for the first failure

@@ -26,9 +26,9 @@ static const char *DescribeError(int error) {
     return DescribeFileError(error);
 }
 
-// The line is put together first and written at once, so that one write keeps it whole, and
-// flushed: the Windows C runtime buffers standard error when it is a file. Standard output is
-// flushed first, so both streams read in order on one terminal or in one file.
+// The line is put together first and written at once, so that one write keeps it whole.
+// Standard output is written out first, so both streams read in order on one terminal or in one
+// file. A report that cannot be written is not the program's to report.
 static void ReportProblem(const char *format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))
@@ -50,8 +50,11 @@ static void ReportProblem(const char *format, ...) {
         length = sizeof line - 2;
     line[length++] = '\n';
     FlushOutput();
-    fwrite(line, 1, length, stderr);
-    fflush(stderr);
+    size_t at = 0, written = 0;
+    int error = 0;
+    while (at < length &&
+           WriteStandardStream(kStandardError, line + at, length - at, &written, &error))
+        at += written;
 }
 
 bool CheckOutputDelivered() {
