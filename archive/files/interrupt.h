@@ -29,6 +29,7 @@ struct HeldOutput {
     char bytes[kHeldOutputBytes];
     std::atomic<size_t> held;
 };
+static_assert(std::atomic<size_t>::is_always_lock_free, "a signal handler reads the count");
 void WriteOutOnEndingSignal(const HeldOutput *output);
 
 #if !defined(_WIN32)
