@@ -274,6 +274,11 @@ bool ReplaceWithFile(const char *from, const char *to, int *error) {
     return true;
 }
 
+// As on Windows, whose names it follows: elsewhere the writer's archive is made under its name.
+bool CanMoveToNewName() {
+    return run.windowsNames;
+}
+
 bool MoveToNewName(const char *from, const char *to, int *error) {
     if (Exists(to, error))
         return false;

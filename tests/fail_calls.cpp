@@ -8,14 +8,16 @@
 //   VORN_NO_KERNEL_COPY=1  splice is refused, as by a file system that cannot splice,
 //   VORN_NO_SPLICE_INTO_FILE=1  or only into a regular file (logged as "splice-refused")
 //   VORN_NO_PROC=1         paths under /proc do not exist
-//   VORN_NO_RENAME_NOREPLACE=1  renameat2 fails with EINVAL, as on a file system without it
+//   VORN_EXFAT=1           as on exFAT and FAT through FUSE: open(O_TMPFILE) is refused with
+//                          EOPNOTSUPP, renameat2 with a flag with EINVAL, link and linkat with
+//                          EPERM
 //   VORN_GROW=NAME         the first read of a file called NAME adds a byte to it first,
 //   VORN_REWRITE=NAME      or rewrites its first byte in place, a clock tick after its last change
 //   VORN_SWAP=NAME         just before a file called NAME is opened, a FIFO takes its place,
 //   VORN_TOUCH=NAME        or its times move a second on, as a rewrite's would
 //   VORN_UNREADABLE=NAME   access() says a file called NAME may not be read
-//   VORN_TAKE=NAME         just before a link or rename to a name NAME, a file "taken" appears
-//                          there, as another program may make one
+//   VORN_TAKE=NAME         just before a link, a rename or an exclusive create of a name NAME, a
+//                          file "taken" appears there, as another program may make one
 //   VORN_RAISE=SIGNAL      the signal is raised just before the first write of entry data,
 //   VORN_RAISE_AT=CALL     or while a temporary name exists: after the first "linkat", before
 //                          the first "rename"; or just after the first exclusive create
@@ -239,9 +241,11 @@ int open(const char *path, int flags, ...) {
                       : 0;
     va_end(arguments);
     bool unnamed = (flags & O_TMPFILE) == O_TMPFILE;
-    if (unnamed && On("VORN_NO_TMPFILE"))
+    if (unnamed && (On("VORN_NO_TMPFILE") || On("VORN_EXFAT")))
         return Refused(EOPNOTSUPP);
     ChangeBeforeOpen(path);
+    if ((flags & O_EXCL) && !unnamed)
+        TakeName(path);
     bool coverage = IsCoverageFile(path);
     if (!coverage && Fails(unnamed ? "open-unnamed" : "open"))
         return -1;
@@ -299,19 +303,18 @@ int rename(const char *from, const char *to) {
     return Fails("rename") ? -1 : Next<int (*)(const char *, const char *)>("rename")(from, to);
 }
 
+// The programs make neither call (a move without replacing, a second name): exFAT refuses both.
 int renameat2(int fromFolder, const char *from, int toFolder, const char *to, unsigned flags) {
-    if (On("VORN_NO_RENAME_NOREPLACE"))
+    if (flags != 0 && On("VORN_EXFAT"))
         return Refused(EINVAL);
-    TakeName(to);
-    if (Fails("renameat2"))
-        return -1;
     return Next<int (*)(int, const char *, int, const char *, unsigned)>("renameat2")(
         fromFolder, from, toFolder, to, flags);
 }
 
 int link(const char *from, const char *to) {
-    TakeName(to);
-    return Fails("link") ? -1 : Next<int (*)(const char *, const char *)>("link")(from, to);
+    if (On("VORN_EXFAT"))
+        return Refused(EPERM);
+    return Next<int (*)(const char *, const char *)>("link")(from, to);
 }
 
 int unlink(const char *name) {
@@ -333,6 +336,8 @@ int tcsetattr(int fd, int when, const termios *settings) {
 int linkat(int fromFolder, const char *from, int toFolder, const char *to, int flags) {
     if (UnderProc(from))
         return Refused(ENOENT);
+    if (On("VORN_EXFAT"))
+        return Refused(EPERM);
     TakeName(to);
     if (Fails("linkat"))
         return -1;

@@ -66,8 +66,8 @@ std::string LaidOutByHand(const std::vector<TestEntry> &files, const std::string
 } // namespace
 
 // Files written as an archive, in the order given and named by their paths' last components,
-// make exactly the archive the format lays out, and come back from it byte for byte. The
-// writer says nothing.
+// make exactly the archive the format lays out, and come back from it byte for byte, also on a
+// file system like exFAT's or FAT's (a USB stick's). The writer says nothing.
 TEST_F(WriterTest, WrittenArchivesUnpackIntoTheSameFiles) {
     std::string big(1536 * 1024 + 7, '\0');
     for (size_t i = 0; i < big.size(); ++i)
@@ -92,9 +92,12 @@ TEST_F(WriterTest, WrittenArchivesUnpackIntoTheSameFiles) {
         std::vector<TestEntry> files;
         std::string paths = ""; // when not the names, separated by blanks
         bool linuxOnly = false;
-        std::string stored = ""; // the names in the archive, when not the same
+        std::string stored = "";  // the names in the archive, when not the same
+        const char *setting = ""; // of the preloaded library, for both programs
     } rows[] = {
         {"one file", {{"one.txt", "hello\n"}}},
+        {"exFAT or FAT through FUSE: no unnamed files, no links", kinds,
+         "binary.dat empty sub/fourteen-chars big other/last", true, "", "VORN_EXFAT=1"},
         {"every kind of file", kinds, "binary.dat empty sub/fourteen-chars big other/last"},
         {"65535 files", many, "", true},
         // UTF-8 file names are stored in code page 1252 (Wine gives the Windows program the
@@ -103,19 +106,21 @@ TEST_F(WriterTest, WrittenArchivesUnpackIntoTheSameFiles) {
          "caf\xE9.txt \x8Cuvre.txt \x80uro.txt " + std::string(14, '\xE9')},
     };
     for (const Row &row : rows) {
-        if (row.linuxOnly && LeftOutOnWindows(row.what))
+        if ((row.linuxOnly && LeftOutOnWindows(row.what)) ||
+            (*row.setting != '\0' && !PreloadReachesProgram()))
             continue;
+        RunOptions options = *row.setting != '\0' ? Preloaded({row.setting}) : RunOptions();
         RemoveTree(root_.path + "/in");
         mkdir((root_.path + "/in").c_str(), 0755);
         // From <root>, so that the archive's name has no folder.
         std::vector<std::string> args = MakeFiles(row.files, row.paths);
         for (std::string &arg : args)
             arg = arg.substr(3);
-        RunResult written = Write(args, RunOptions(), root_.path);
+        RunResult written = Write(args, options, root_.path);
         EXPECT_EQ(written.status, 0) << row.what << ": " << written.err;
         EXPECT_EQ(written.out + written.err, "") << row.what;
         EXPECT_TRUE(ReadFile(Archive()) == LaidOutByHand(row.files, row.stored)) << row.what;
-        RunResult read = RunProgram({"../out.vorn"}, work_);
+        RunResult read = RunProgram({"../out.vorn"}, work_, options);
         EXPECT_EQ(read.status, 0) << row.what << ": " << read.err;
         EXPECT_TRUE(WrittenFiles() == FilesOf(row.files)) << row.what;
         EmptyWork();
@@ -216,7 +221,7 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
         // Not refused: exactly the largest archive passes; the first file call then fails.
         {"sparse files of exactly 2^31 - 1 bytes in all, the first file call failing",
          "../out.vorn ../in/s1 ../in/s3",
-         "cannot write \"../out.vorn\": Input/output error: no archive is made\n", true, 1, "",
+         "cannot create \"../out.vorn\": Input/output error: no archive is made\n", true, 1, "",
          "VORN_FAIL_CALLS=1,2"},
     };
     WriteFile(In("secret"), "");
@@ -311,7 +316,7 @@ TEST_F(WriterTest, AFileThatChangesWhileReadMakesNoArchive) {
 }
 
 // Every file call the writer makes fails in turn, with unnamed files and copies inside the
-// kernel, without either, and with a file system that cannot rename without replacing. A run
+// kernel, without either, and on exFAT or FAT through FUSE (no unnamed files, no links). A run
 // either makes exactly the archive (the call had a plainer way) or leaves none, and no
 // temporary file; the files it reads stay as they were. So does a run ended by a signal.
 TEST_F(WriterTest, EveryFileCallFailingInTurnLeavesNoArchive) {
@@ -327,10 +332,9 @@ TEST_F(WriterTest, EveryFileCallFailingInTurnLeavesNoArchive) {
     std::string archive = LaidOutByHand(files), log = root_.path + "/in/calls";
     int runs = 0;
     std::vector<std::string> calls; // those of the run where none fails
-    for (const std::vector<std::string> &settings :
-         {std::vector<std::string>{},
-          {"VORN_NO_TMPFILE=1", "VORN_NO_KERNEL_COPY=1"},
-          {"VORN_NO_TMPFILE=1", "VORN_NO_RENAME_NOREPLACE=1"}}) {
+    for (const std::vector<std::string> &settings : {std::vector<std::string>{},
+                                                     {"VORN_NO_TMPFILE=1", "VORN_NO_KERNEL_COPY=1"},
+                                                     {"VORN_EXFAT=1"}}) {
         for (long failing = 0;; ++failing) {
             remove(log.c_str());
             RunResult result = Write(args, FailingCalls(log, std::to_string(failing), settings));
@@ -359,8 +363,8 @@ TEST_F(WriterTest, EveryFileCallFailingInTurnLeavesNoArchive) {
         ended.environment.push_back("VORN_RAISE=" + std::to_string(SIGTERM));
         EXPECT_EQ(Write(args, ended).signal, SIGTERM);
         ExpectNoArchiveLeft("SIGTERM");
-        // A file appears under the archive's name just before the archive would take it: it
-        // is not replaced. A write of the archive fails, and the removal after it.
+        // A file appears under the archive's name just before the archive would take it (or,
+        // without unnamed files, be made under it): it is not replaced.
         RunOptions options = FailingCalls(log, "", settings);
         options.environment.push_back("VORN_TAKE=out.vorn");
         RunResult taken = Write(args, options);
@@ -380,8 +384,8 @@ TEST_F(WriterTest, EveryFileCallFailingInTurnLeavesNoArchive) {
             EXPECT_EQ(ReadFile(Archive()), "taken") << "the run removed a name it did not make";
             remove(Archive().c_str());
         }
-        // A failure, and the removal after it: the report names what is left. With a temporary
-        // file, its last write; with an unnamed one, its close once it has the archive's name.
+        // A failure, and the removal after it: the report names what is left. Made under its
+        // name, its last write; unnamed, its close once it has the archive's name.
         long failing = std::find(calls.rbegin(), calls.rend(), "write").base() - calls.begin();
         if (settings.empty()) {
             auto linked = std::find(calls.begin(), calls.end(), "linkat");

@@ -14,12 +14,12 @@
 //   NameExists          lstat                           GetFileAttributesA
 //   FolderTakesName     stat, pathconf                  GetFileAttributesA
 //   CreateNewFile *     open O_CREAT O_EXCL O_NOFOLLOW  CreateFileA CREATE_NEW
-//   CreateUnnamedFile   open O_TMPFILE                  -                       temporary name
-//   NameUnnamedFile *   linkat of /proc/self/fd/N       -
+//   CreateUnnamedFile   open O_TMPFILE                  -                       a named file
+//   NameUnnamedFile *   linkat of /proc/self/fd/N       -                       (place.h)
 //   WriteFileData       write                           WriteFile
 //   CloseFile           close                           CloseHandle
 //   ReplaceWithFile     rename                          MoveFileExA, replacing
-//   MoveToNewName       renameat2 RENAME_NOREPLACE      MoveFileExA             link, unlink
+//   MoveToNewName       -                               MoveFileExA
 //   RemoveFile          unlink                          DeleteFileA
 //   IsTerminal          isatty                          GetConsoleMode
 //   WriteStandardStream write                           fwrite, fflush (the C runtime's
@@ -95,7 +95,7 @@ bool IsAlreadyExistsError(int error);
 
 // A file in `folder` that has no name yet, so that nothing is left of it if the program ends
 // before NameUnnamedFile gives it one. False where the system or the file system has none, or
-// this run cannot name them; callers then write to a file under a temporary name.
+// this run cannot name them; callers then write to a file under a name (place.h).
 bool CreateUnnamedFile(const char *folder, FileHandle *file);
 // Links the unnamed file to `name`, in its folder, only when nothing exists there.
 bool NameUnnamedFile(FileHandle file, const char *name, int *error);
@@ -108,7 +108,8 @@ bool CloseFile(FileHandle file, int *error);
 // Fails on a folder (and on a mount point, or on Windows on a file in use).
 bool ReplaceWithFile(const char *from, const char *to, int *error);
 // Gives the file `from` the name `to` only when nothing exists there; what appears there
-// meanwhile is never replaced.
+// meanwhile is never replaced. Only where CanMoveToNewName(): on Windows, on every file system.
+bool CanMoveToNewName();
 bool MoveToNewName(const char *from, const char *to, int *error);
 bool RemoveFile(const char *name, int *error);
 

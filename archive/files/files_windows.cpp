@@ -188,7 +188,12 @@ bool ReplaceWithFile(const char *from, const char *to, int *error) {
     return false;
 }
 
-// Without MOVEFILE_REPLACE_EXISTING, a move fails on anything that exists under the name.
+bool CanMoveToNewName() {
+    return true;
+}
+
+// Without MOVEFILE_REPLACE_EXISTING, a move fails on anything that exists under the name, on
+// FAT and exFAT as on NTFS.
 bool MoveToNewName(const char *from, const char *to, int *error) {
     return Answered(MoveFileExA(from, to, 0), error);
 }

@@ -47,6 +47,9 @@ static bool TakeTemporaryName(PlacedFile *placed, bool link, int *error) {
     return false;
 }
 
+// Beside the name: unnamed where the system has such files, else under a temporary name that a
+// rename gives the name (for the writer, a move that never replaces, where the system has one).
+// Without either, the writer's archive is made under its name.
 bool CreatePlacedFile(PlacedFile *placed, int *error) {
     if (placed->mode == kReplaceExisting) {
         placed->state = kUnderName;
@@ -57,7 +60,12 @@ bool CreatePlacedFile(PlacedFile *placed, int *error) {
     }
     placed->state = kUnnamed;
     const char *folder = placed->folder[0] == '\0' ? "." : placed->folder;
-    return CreateUnnamedFile(folder, &placed->file) || TakeTemporaryName(placed, false, error);
+    if (CreateUnnamedFile(folder, &placed->file))
+        return true;
+    if (placed->mode == kReplaceExisting || CanMoveToNewName())
+        return TakeTemporaryName(placed, false, error);
+    placed->state = kUnderName;
+    return MakeMarked(placed->name, &placed->file, false, error);
 }
 
 // A complete unnamed file is linked to its name where nothing may be replaced (a link never
@@ -76,7 +84,7 @@ static void LinkUnnamed(PlacedFile *placed, Finish *finish) {
 static bool MoveToName(const PlacedFile &placed, int *error) {
     if (placed.mode == kReplaceExisting)
         return ReplaceWithFile(temporaryName, placed.name, error);
-    return MoveToNewName(temporaryName, placed.name, error);
+    return MoveToNewName(temporaryName, placed.name, error); // GCOVR_EXCL_LINE: Windows only
 }
 
 // An unnamed file is gone with its closing; a named one is removed.

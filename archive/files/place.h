@@ -1,15 +1,19 @@
-// Putting a file in place, for the reader's entries and the writer's archive alike. A file takes
-// its name only when it is complete: what existed under the name stays, or is replaced whole;
-// an ending signal removes what was half made (interrupt.h); and nothing the run did not make
-// is ever removed.
+// Putting a file in place, for the reader's entries and the writer's archive alike. What existed
+// under the name stays, or is replaced whole once the file is complete; a file made under the
+// name is removed when it is not completed, and by an ending signal (interrupt.h); and nothing
+// the run did not make is ever removed.
 //
 // A file is made in one of two ways:
 //   kReplaceExisting  a new name is created exclusively and written under itself. When the
 //                     name exists, the file is written beside it and then renamed over it, so
 //                     that what existed is replaced as a directory entry: never opened, never
 //                     half replaced. (The reader's entries.)
-//   kKeepExisting     the file is written beside the name and takes it only where nothing exists
-//                     by then; what appeared meanwhile stays. (The writer's archive.)
+//   kKeepExisting     the file takes the name only where nothing exists; what appears there
+//                     meanwhile stays. (The writer's archive.) It is written beside the name
+//                     where the system can give it the name without replacing, then appears
+//                     whole: unnamed, then linked (Linux), or under a temporary name, then moved
+//                     (Windows, CanMoveToNewName). Elsewhere (no unnamed files, as on exFAT and
+//                     FAT, or no /proc to name them) it is created under the name exclusively.
 // A file beside the name has no name of its own where the system has such files, else a
 // temporary one in the same folder, .<program>-<process>-<n>.tmp.
 #pragma once

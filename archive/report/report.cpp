@@ -314,14 +314,20 @@ void ReportFileUnread(const char *path, int error) {
                   DescribeError(error));
 }
 
-void ReportArchiveNotWritten(const char *archivePath, int error) {
-    ReportProblem("cannot write \"%s\": %s: no archive is made", ShowPath(archivePath).text,
+// The step names what the user can mend: the folder (creating), the disk (writing), or the name.
+void ReportArchiveNotWritten(const char *archivePath, ArchiveStep step, int error) {
+    const char *doing = step == kCreatingArchive  ? "create"
+                        : step == kWritingArchive ? "write"
+                                                  : "give the archive the name";
+    ReportProblem("cannot %s \"%s\": %s: no archive is made", doing, ShowPath(archivePath).text,
                   DescribeError(error));
 }
 
+// GCOVR_EXCL_START: only on Windows, the one system whose writer takes a temporary name
 void ReportTemporaryFileLeft(const char *path) {
     ReportProblem("the temporary file \"%s\" could not be removed", ShowPath(path).text);
 }
+// GCOVR_EXCL_STOP
 
 void ReportPartialArchiveLeft(const char *archivePath) {
     ReportProblem("\"%s\" may not hold all of the archive, and could not be removed",

@@ -65,7 +65,9 @@ void ReportArchiveTooLarge(int64_t bytes);
 void ReportFileChanged(const char *path);
 void ReportSizeUnknown(const char *path);
 void ReportFileUnread(const char *path, int error);
-void ReportArchiveNotWritten(const char *archivePath, int error);
+// What the writer was doing with the archive when the system's call failed.
+enum ArchiveStep { kCreatingArchive, kWritingArchive, kNamingArchive };
+void ReportArchiveNotWritten(const char *archivePath, ArchiveStep step, int error);
 void ReportTemporaryFileLeft(const char *path);
 // The archive's close failed once it had its name, and its removal too.
 void ReportPartialArchiveLeft(const char *archivePath);

@@ -1,6 +1,7 @@
 // The writer. Everything that would make it refuse is found before anything is written; then
 // the archive is written beside its name (place.h), which it takes only once complete and
-// closed without fault, and only where nothing exists by then.
+// closed without fault, and only where nothing exists by then; or, where the system cannot,
+// under its name, made exclusively and removed unless complete.
 #include "archive/write/write.h"
 
 #include <cstdio>
@@ -280,7 +281,7 @@ static bool CopyFile(const Plan &plan, size_t index, Gathered *gathered) {
     if (copied.result == kReadFailed)
         ReportFileUnread(path, copied.error);
     else if (copied.result == kWriteFailed)
-        ReportArchiveNotWritten(plan.archivePath, copied.error);
+        ReportArchiveNotWritten(plan.archivePath, kWritingArchive, copied.error);
     else if (!same)
         ReportFileChanged(path);
     else if (copied.result == kSourceEnded)
@@ -296,7 +297,7 @@ static WriteResult WriteContents(const Plan &plan, FileHandle file) {
             return kArchiveNotMade;
     int error = 0;
     if (!WriteGathered(&gathered, &error) || !WriteNameTable(plan, file, &error)) {
-        ReportArchiveNotWritten(plan.archivePath, error);
+        ReportArchiveNotWritten(plan.archivePath, kWritingArchive, error);
         return kArchiveNotMade;
     }
     return kArchiveMade;
@@ -307,16 +308,21 @@ static WriteResult WritePlannedArchive(const Plan &plan) {
     PlacedFile placed = {kKeepExisting, plan.folder, path, "VornWriter", kUnnamed, 0};
     int error = 0;
     if (!CreatePlacedFile(&placed, &error)) {
-        ReportArchiveNotWritten(path, error);
+        if (placed.state == kUnderName && IsAlreadyExistsError(error))
+            ReportArchiveAppeared(path);
+        else
+            ReportArchiveNotWritten(path, kCreatingArchive, error);
         return kArchiveNotMade;
     }
     Finish finish = FinishPlacedFile(&placed, WriteContents(plan, placed.file) == kArchiveMade);
     if (finish.finished == kNameNotTaken && IsAlreadyExistsError(finish.error))
         ReportArchiveAppeared(path);
-    else if (finish.finished == kNameNotTaken || finish.finished == kCloseFailed)
-        ReportArchiveNotWritten(path, finish.error);
+    else if (finish.finished == kNameNotTaken)
+        ReportArchiveNotWritten(path, kNamingArchive, finish.error);
+    else if (finish.finished == kCloseFailed)
+        ReportArchiveNotWritten(path, kWritingArchive, finish.error);
     if (finish.leftover == kTemporaryLeft)
-        ReportTemporaryFileLeft(TemporaryFileName());
+        ReportTemporaryFileLeft(TemporaryFileName()); // GCOVR_EXCL_LINE: Windows only
     else if (finish.leftover == kPartLeft)
         ReportPartialArchiveLeft(path);
     return finish.finished == kInPlace ? kArchiveMade : kArchiveNotMade;
