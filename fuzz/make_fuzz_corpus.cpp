@@ -93,6 +93,10 @@ static std::vector<std::pair<std::string, std::string>> WriterSeeds() {
         {"writer-code-page", std::string("\x10\0\0\0", 4) + WriterFile("caf\xC3\xA9", "1") +
                                  WriterFile("\xE2\x82\xAC\xC5\x92", "2") +
                                  WriterFile("\xC5\x91", "3") + WriterFile("\xE9t\xE9", "4")},
+        // A name whose bytes in the code page are the UTF-8 of another's (e acute).
+        {"writer-read-back-as-another", std::string("\x10\0\0\0", 4) +
+                                            WriterFile("\xC3\x83\xC2\xA9", "1") +
+                                            WriterFile("\xC3\xA9", "2")},
     };
 }
 

@@ -207,8 +207,10 @@ bool ModelWrittenArchive(const std::vector<ModelFile> &files, bool windowsPaths,
         std::string fileName =
                         file.path.substr(file.path.find_last_of(windowsPaths ? "/\\:" : "/") + 1),
                     name = fileName;
+        // A name whose bytes are UTF-8 is read back as they are: they must be the file's.
         if ((!windowsPaths && !InCodePage(fileName, &name)) || name.size() > 14 ||
-            ModelRefusesName(name, true) || !seen.insert(Folded(name)).second)
+            ModelRefusesName(name, true) || (name != fileName && !Utf8Characters(name).empty()) ||
+            !seen.insert(Folded(name)).second)
             return false;
         names.push_back(name);
     }

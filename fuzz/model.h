@@ -43,8 +43,9 @@ struct ModelFile {
 
 // The archive the writer makes of the files, or false when it must refuse them: no file, a
 // name (the path's last component; on Linux, when UTF-8, encoded into code page 1252) longer
-// than 14 bytes, with a character the code page lacks, or refused on either platform, two names
-// that differ only in the case of letters of code page 1252.
+// than 14 bytes, with a character the code page lacks, that would be read back as other text
+// (its bytes there UTF-8, and not the file name's own), or refused on either platform, two
+// names that differ only in the case of letters of code page 1252.
 bool ModelWrittenArchive(const std::vector<ModelFile> &files, bool windowsPaths,
                          std::string *archive);
 

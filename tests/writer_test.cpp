@@ -137,11 +137,12 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
     const bool windows = TestingWindowsProgram();
     const std::string upper = windows ? "\xC3\x84.txt" : "\xC4.txt",
                       lower = windows ? "\xC3\xA4.txt" : "\xE4.txt",
-                      japan = "\xE6\x97\xA5\xE6\x9C\xAC.txt";
+                      japan = "\xE6\x97\xA5\xE6\x9C\xAC.txt",
+                      mojibake = "\xC3\x83\xC2\xA9.txt"; // UTF-8 of e acute, read in 1252
     // Each file holds its own name. Wine's names cannot hold every byte Linux's do.
     for (const std::string &name :
          Words("a sub/a fifteen-chars-x CON bell\a dot. ask? \xC3\x84.dat \xC3\xA4.dat " + japan +
-               " \xC5\x91.txt \xC2\x80 " + upper + " " + lower))
+               " \xC5\x91.txt \xC2\x80 " + upper + " " + lower + " \xC3\xA9.txt " + mojibake))
         if (!windows || name.find_first_of("\a\\ \xC2\xE6") == std::string::npos)
             MakeFiles({{name, name}});
     std::string tooMany = "../out.vorn";
@@ -205,14 +206,21 @@ TEST_F(WriterTest, EveryRefusalLeavesNoArchive) {
         {"a sparse file of 5 TiB: the true sum", "../out.vorn ../in/a ../in/s5",
          "the archive would take 5497558138937 bytes" + tooLarge, true},
         // On Linux a file's UTF-8 name is stored in code page 1252: a character that the code
-        // page lacks is refused, in the run that finds every other problem; a name of two
-        // letters that are one in either case clashes.
+        // page lacks is refused, in the run that finds every other problem, and so is a name
+        // whose bytes there would be unpacked as another (beside which it would not clash); a
+        // name of two letters that are one in either case clashes.
         {"characters code page 1252 lacks, one line each",
          "../out.vorn ../in/" + japan + " ../in/\xC5\x91.txt ../in/\xC2\x80 ../in/a",
          "\"../in/" + japan +
              "\": its name holds \"\xE6\x97\xA5\" (U+65E5), which an entry's name cannot (names "
              "are in code page 1252): copy or rename the file to a name without it\n",
          true, 3},
+        {"a name that would read back as another",
+         "../out.vorn ../in/" + mojibake + " ../in/\xC3\xA9.txt",
+         "\"../in/" + mojibake +
+             "\": its name in code page 1252 would be unpacked on Linux as \"\xC3\xA9.txt\" (those "
+             "bytes are that text in UTF-8): copy or rename the file to another name\n",
+         true},
         {"one name in either case, in UTF-8", "../out.vorn ../in/\xC3\x84.dat ../in/\xC3\xA4.dat",
          "\"../in/\xC3\x84.dat\" and \"../in/\xC3\xA4.dat\"" + clash, true},
         {"one name in either case in code page 1252 (A and a with diaeresis)",

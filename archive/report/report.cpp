@@ -282,6 +282,12 @@ void ReportNameNotInCodePage(const char *path, const char *character) {
                   ShowPath(path).text, shown, static_cast<unsigned long>(DecodeUtf8(at, length)));
 }
 
+void ReportNameReadsBackAsOther(const char *path, const char *name) {
+    ReportProblem("\"%s\": its name in code page 1252 would be unpacked on Linux as \"%s\" (those "
+                  "bytes are that text in UTF-8): copy or rename the file to another name",
+                  ShowPath(path).text, ShowPath(name).text);
+}
+
 void ReportNameNotTaken(const char *path, const char *name, NameRefusal refusal) {
     ReportProblem("\"%s\": the name \"%s\" would be refused when unpacked: %s", ShowPath(path).text,
                   ShowPath(name).text, DescribeNameRefusal(refusal));

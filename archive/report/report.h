@@ -59,6 +59,8 @@ void ReportArchivePathRefused(const char *archivePath, int error);
 void ReportNameTooLong(const char *path, size_t bytes, size_t limit);
 // The file's name holds `character` (UTF-8), which code page 1252 does not have.
 void ReportNameNotInCodePage(const char *path, const char *character);
+// The file's name in code page 1252, `name`, would be read back as other text.
+void ReportNameReadsBackAsOther(const char *path, const char *name);
 void ReportNameNotTaken(const char *path, const char *name, NameRefusal refusal);
 void ReportSameName(const char *path, const char *otherPath);
 void ReportArchiveTooLarge(int64_t bytes);

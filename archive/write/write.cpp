@@ -57,6 +57,15 @@ static const char *LastComponent(const char *path) {
     return name;
 }
 
+// Whether the name comes back from the archive as the same text. The reader keeps a name that
+// is UTF-8 as it is (codepage.h), so such a name must be the file name's own bytes (on Windows
+// it always is): on Linux "\xC3\x83\xC2\xA9" (A with tilde, copyright sign) is encoded into
+// C3 A9, which comes back as e with acute, and could take another file's name.
+static bool ReadsBackAsItself(const char *fileName, const char *name) {
+    char text[kLongestNameTextBytes + 1];
+    return DecodeNameText(name, text) != name || strcmp(name, fileName) == 0;
+}
+
 // The entry's name, from the file's: in code page 1252, as archives hold names (codepage.h).
 // On Windows a file name's bytes are in the system's code page already; elsewhere the name is
 // encoded, and one with a character the code page lacks is refused.
@@ -70,7 +79,11 @@ static bool TakeEntryName(const char *path, const char *fileName, PlannedFile *f
         ReportNameNotInCodePage(path, missing);
     else if (length >= kNameRecordBytes)
         ReportNameTooLong(path, length, kNameRecordBytes - 1);
-    return missing == nullptr && length < kNameRecordBytes;
+    else if (ReadsBackAsItself(fileName, file->name))
+        return true;
+    else
+        ReportNameReadsBackAsOther(path, file->name);
+    return false;
 }
 
 // A name the reader takes, on Linux and on Windows alike. Readers rely on the NUL that ends
