@@ -331,10 +331,6 @@ unsigned long CurrentProcessNumber() {
     return 4242;
 }
 
-int LastSystemError() {
-    return errno;
-}
-
 const char *DescribeFileError(int error) {
     return strerror(error);
 }

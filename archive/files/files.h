@@ -128,8 +128,6 @@ bool WriteStandardStream(StandardStream stream, const char *data, size_t length,
 // This process's number, to make names no other run of the program uses at the same time.
 unsigned long CurrentProcessNumber();
 
-// The code the system gave for the call that failed last, also one the C runtime made.
-int LastSystemError();
 
 // The system's text for one of its error codes.
 const char *DescribeFileError(int error);

@@ -268,10 +268,6 @@ unsigned long CurrentProcessNumber() {
     return static_cast<unsigned long>(getpid());
 }
 
-int LastSystemError() {
-    return errno;
-}
-
 const char *DescribeFileError(int error) {
     return strerror(error);
 }

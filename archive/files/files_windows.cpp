@@ -227,12 +227,6 @@ unsigned long CurrentProcessNumber() {
     return GetCurrentProcessId();
 }
 
-// The C runtime does not always set errno when a write fails, but the system call
-// under it leaves its code.
-int LastSystemError() {
-    return static_cast<int>(GetLastError());
-}
-
 // The system's message, without the line break and full stop it ends in.
 const char *DescribeFileError(int error) {
     static char text[256];

@@ -90,10 +90,9 @@ static void WriteOutHeld() {
     pollfd standardOutput = {STDOUT_FILENO, POLLOUT, 0};
     while (left > 0 && poll(&standardOutput, 1, 0) == 1 && (standardOutput.revents & POLLOUT)) {
         ssize_t put = write(STDOUT_FILENO, at, left < PIPE_BUF ? left : PIPE_BUF);
-        if (put <= 0)
-            break;
-        at += put;
-        left -= static_cast<size_t>(put);
+        size_t taken = put > 0 ? static_cast<size_t>(put) : left; // a failed write gives up
+        at += taken;
+        left -= taken;
     }
 }
 

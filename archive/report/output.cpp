@@ -20,13 +20,6 @@ static int toTerminal = -1; // not known before the first print
 static bool outputLost = false;
 static int lostOutputError = 0;
 
-static void NoteLostOutput(int error) {
-    if (outputLost)
-        return;
-    outputLost = true;
-    lostOutputError = error;
-}
-
 void FlushOutput() {
     while (!outputLost && output.held.load() > 0) {
         size_t held = output.held.load(), written = 0;
@@ -38,8 +31,8 @@ void FlushOutput() {
             memmove(output.bytes, output.bytes + written, held - written);
         output.held.store(wrote ? held - written : 0);
         ResumeEndingSignals();
-        if (!wrote)
-            NoteLostOutput(error);
+        outputLost = !wrote;
+        lostOutputError = error;
     }
 }
 
@@ -71,11 +64,9 @@ void PrintOutput(const char *format, ...) {
     // NOLINTNEXTLINE(clang-analyzer-valist.Uninitialized)
     int length = vsnprintf(text, sizeof text, format, arguments);
     va_end(arguments);
-    if (length < 0)
-        NoteLostOutput(LastSystemError());
-    else
-        HoldOutput(text, static_cast<size_t>(length) < sizeof text ? static_cast<size_t>(length)
-                                                                   : sizeof text - 1);
+    // None of the program's texts fails to format, nor fills the buffer: either would be cut.
+    size_t bytes = length < 0 ? 0 : static_cast<size_t>(length);
+    HoldOutput(text, bytes < sizeof text ? bytes : sizeof text - 1);
 }
 
 // The characters of UTF-8 text: its bytes but those that continue a character.
