@@ -128,6 +128,5 @@ bool WriteStandardStream(StandardStream stream, const char *data, size_t length,
 // This process's number, to make names no other run of the program uses at the same time.
 unsigned long CurrentProcessNumber();
 
-
 // The system's text for one of its error codes.
 const char *DescribeFileError(int error);
