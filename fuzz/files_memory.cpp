@@ -129,7 +129,10 @@ bool FailedAfterEntriesBegan() {
     return failedAfterEntries;
 }
 
+// A file in place is kept by the end of the run (KeepPlacedFile).
 const std::string &RemovalMarkProblem() {
+    if (markProblem.empty() && markedForRemoval != nullptr)
+        markProblem = std::string("still marked after the run: ") + markedForRemoval;
     return markProblem;
 }
 
@@ -297,8 +300,9 @@ bool RemoveFile(const char *name, int *error) {
     return true;
 }
 
-// Only a name this run made may be marked: the signal would remove it.
-void RemoveOnEndingSignal(const char *name) {
+// Only a name this run made may be marked: the signal would remove it. The name a file is being
+// renamed to is the run's too, once the rename has made it.
+void RemoveOnEndingSignal(const char *name, const char *) {
     if (name != nullptr && made.count(name) == 0)
         markProblem = std::string("marked before it was made: ") + name;
     markedForRemoval = name;

@@ -332,10 +332,19 @@ TEST_F(ProgramTest, ARunEndedFromOutsideLeavesNoHalfWrittenFile) {
     std::string data(100 * 1024, 'N');
     WriteFile(root_.path + "/in/archive.vorn", BuildArchive({{"victim", data}, {"after", "a"}}));
     const std::string named = "VORN_NO_TMPFILE=1";
-    // What the run leaves: "victim" as it was before (its old bytes, or no file), a named
-    // temporary file as well, the whole entry (the signal ignored, or met in the entry after),
-    // or every entry but the one that met the file-size limit.
-    enum Leaves { kOldKept, kNoNewFile, kTemporaryFile, kWholeEntry, kEndedAfter, kAllButOne };
+    // What the run leaves: "victim" as it was before (its old bytes, or no file), nothing where
+    // its old bytes were (replaced, not yet listed), a named temporary file as well, the whole
+    // entry (the signal ignored, or met in the entry after), or every entry but the one that met
+    // the file-size limit.
+    enum Leaves {
+        kOldKept,
+        kNoNewFile,
+        kOldGone,
+        kTemporaryFile,
+        kWholeEntry,
+        kEndedAfter,
+        kAllButOne
+    };
     struct Row {
         const char *what;
         int signal;
@@ -352,6 +361,8 @@ TEST_F(ProgramTest, ARunEndedFromOutsideLeavesNoHalfWrittenFile) {
         {"SIGTERM ignored by the caller", SIGTERM, {named}, kWholeEntry},
         {"SIGTERM once the unnamed file has a temporary name", SIGTERM, {"VORN_RAISE_AT=linkat"}},
         {"SIGTERM just before the rename", SIGTERM, {named, "VORN_RAISE_AT=rename"}},
+        // Named, but not yet listed: the file goes too.
+        {"SIGTERM just after the rename", SIGTERM, {named, "VORN_RAISE_AT=renamed"}, kOldGone},
         {"SIGTERM while a new name is made", SIGTERM, {creating}, kNoNewFile},
         {"SIGTERM while the create meets what exists", SIGTERM, {creating}},
         {"SIGTERM in the entry after", SIGTERM, {"VORN_RAISE_IN=after"}, kEndedAfter},
@@ -389,7 +400,8 @@ TEST_F(ProgramTest, ARunEndedFromOutsideLeavesNoHalfWrittenFile) {
             continue;
         }
         std::string victim = PathExists(work_ + "/victim") ? Entry("victim") : "(no file)";
-        EXPECT_TRUE(victim == (row.leaves == kNoNewFile    ? "(no file)"
+        bool gone = row.leaves == kNoNewFile || row.leaves == kOldGone;
+        EXPECT_TRUE(victim == (gone                        ? "(no file)"
                                : row.leaves == kEndedAfter ? data
                                                            : "old victim"))
             << row.what;

@@ -20,8 +20,9 @@
 //                          file "taken" appears there, as another program may make one
 //   VORN_RAISE=SIGNAL      the signal is raised just before the first write of entry data,
 //   VORN_RAISE_AT=CALL     or while a temporary name exists: after the first "linkat", before
-//                          the first "rename"; or just after the first exclusive create
-//                          ("open-exclusive"), while the program defers its ending signals
+//                          the first "rename"; just after it ("renamed"); or just after the
+//                          first exclusive create ("open-exclusive"), while the program defers
+//                          its ending signals
 //   VORN_RAISE_IN=PREFIX   only for a write to a file whose name starts with PREFIX
 //   VORN_RAISE_WAIT=1      then waits 5 s (Wine ends the program from another thread)
 //   VORN_VMPEAK_LOG=path   the process's peak address space (VmPeak) is written there at exit
@@ -300,7 +301,11 @@ ssize_t splice(int in, off64_t *inAt, int out, off64_t *outAt, size_t length, un
 int rename(const char *from, const char *to) {
     RaiseAt("rename");
     TakeName(to);
-    return Fails("rename") ? -1 : Next<int (*)(const char *, const char *)>("rename")(from, to);
+    if (Fails("rename"))
+        return -1;
+    int renamed = Next<int (*)(const char *, const char *)>("rename")(from, to);
+    RaiseAt("renamed");
+    return renamed;
 }
 
 // The programs make neither call (a move without replacing, a second name): exFAT refuses both.

@@ -32,5 +32,6 @@ struct ExtractOutcome {
 // Writes the entry's data, read by position (entries may lie in any order), to a file called
 // `name` in the working directory. The file is one this call creates: what already exists under
 // the name is replaced, never written to. Afterwards the name holds the whole entry (or all the
-// archive has of it), what was there before, or nothing.
+// archive has of it), what was there before, or nothing. A file that took its name is removed
+// by an ending signal until the caller keeps it (KeepPlacedFile, place.h).
 ExtractOutcome ExtractEntry(FileHandle archive, const char *name, const DirectoryEntry &entry);

@@ -9,9 +9,10 @@
 
 #include "archive/files/files.h"
 
-// The file to remove if the program is ended now; nullptr for none. `name` must stay unchanged
-// until the next call.
-void RemoveOnEndingSignal(const char *name);
+// The file to remove if the program is ended now; nullptr for none. With `renamedTo`, the file is
+// being renamed to that name: it is removed under whichever of the two it has (the first, while
+// that exists). Both must stay unchanged until the next call.
+void RemoveOnEndingSignal(const char *name, const char *renamedTo = nullptr);
 
 // Ending signals that come between the two calls wait until the second: a file is made and its
 // name marked for removal as one step, so that no signal removes a name this run did not make

@@ -7,6 +7,7 @@
 #include "archive/files/interrupt.h"
 
 #include <atomic>
+#include <cerrno>
 #include <climits>
 #include <csignal>
 #include <poll.h>
@@ -45,7 +46,7 @@ static bool IsEndingSignal(int signal) {
     return false;
 }
 
-static std::atomic<const char *> fileToRemove{nullptr};
+static std::atomic<const char *> fileToRemove{nullptr}, fileRenamedTo{nullptr};
 static std::atomic<const HeldOutput *> heldOutput{nullptr};
 static std::atomic<const termios *> foundSettings{nullptr}, waitingSettings{nullptr};
 static std::atomic<int> terminalFd{-1};
@@ -97,9 +98,9 @@ static void WriteOutHeld() {
 }
 
 static void UndoAndEnd(int signal) {
-    const char *name = fileToRemove.load();
-    if (name != nullptr)
-        unlink(name);
+    const char *name = fileToRemove.load(), *renamed = fileRenamedTo.load();
+    if (name != nullptr && unlink(name) != 0 && errno == ENOENT && renamed != nullptr)
+        unlink(renamed);
     WriteOutHeld();
     ApplyIfForeground(foundSettings.load());
     TakeDefaultAction(signal);
@@ -134,9 +135,11 @@ static void CatchEndingSignals() {
             CatchUnlessTaken(signal, ending);
 }
 
-void RemoveOnEndingSignal(const char *name) {
+// The second name is stored first: a signal meanwhile finds a mark it may act on.
+void RemoveOnEndingSignal(const char *name, const char *renamedTo) {
     if (name != nullptr)
         CatchEndingSignals();
+    fileRenamedTo.store(renamedTo);
     fileToRemove.store(name);
 }
 

@@ -9,7 +9,7 @@
 #include <atomic>
 #include <windows.h>
 
-static std::atomic<const char *> fileToRemove{nullptr};
+static std::atomic<const char *> fileToRemove{nullptr}, fileRenamedTo{nullptr};
 static std::atomic<const HeldOutput *> heldOutput{nullptr};
 static CRITICAL_SECTION deferring;
 
@@ -28,9 +28,10 @@ static BOOL WINAPI OnConsoleEvent(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
         return FALSE;
     EnterCriticalSection(&deferring);
-    const char *name = fileToRemove.load();
-    if (name != nullptr)
-        DeleteFileA(name);
+    const char *name = fileToRemove.load(), *renamed = fileRenamedTo.load();
+    if (name != nullptr && !DeleteFileA(name) && GetLastError() == ERROR_FILE_NOT_FOUND &&
+        renamed != nullptr)
+        DeleteFileA(renamed);
     WriteOutHeld();
     return FALSE;
 }
@@ -46,9 +47,11 @@ static void CatchConsoleEvents() {
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
-void RemoveOnEndingSignal(const char *name) {
+// The second name is stored first: the handler meanwhile finds a mark it may act on.
+void RemoveOnEndingSignal(const char *name, const char *renamedTo) {
     if (name != nullptr)
         CatchConsoleEvents();
+    fileRenamedTo.store(renamedTo);
     fileToRemove.store(name);
 }
 

@@ -81,10 +81,16 @@ static void LinkUnnamed(PlacedFile *placed, Finish *finish) {
         placed->state = kUnderName;
 }
 
+// From before the rename, an ending signal removes the file under whichever name it has, so that
+// no signal leaves it named but not yet kept; a rename that fails leaves the name alone.
 static bool MoveToName(const PlacedFile &placed, int *error) {
-    if (placed.mode == kReplaceExisting)
-        return ReplaceWithFile(temporaryName, placed.name, error);
-    return MoveToNewName(temporaryName, placed.name, error); // GCOVR_EXCL_LINE: Windows only
+    RemoveOnEndingSignal(temporaryName, placed.name);
+    bool moved = placed.mode == kReplaceExisting
+                     ? ReplaceWithFile(temporaryName, placed.name, error)
+                     : MoveToNewName(temporaryName, placed.name, error); // GCOVR_EXCL_LINE: Windows
+    if (!moved)
+        RemoveOnEndingSignal(temporaryName);
+    return moved;
 }
 
 // An unnamed file is gone with its closing; a named one is removed.
@@ -107,8 +113,13 @@ Finish FinishPlacedFile(PlacedFile *placed, bool complete) {
     if (placed->state == kUnderTemporary && finish.finished == kInPlace &&
         !MoveToName(*placed, &error))
         finish = Finish{kNameNotTaken, error, kNothingLeft};
-    if (finish.finished != kInPlace)
+    if (finish.finished != kInPlace) {
         finish.leftover = RemoveUnfinished(*placed);
-    RemoveOnEndingSignal(nullptr);
+        RemoveOnEndingSignal(nullptr);
+    }
     return finish;
+}
+
+void KeepPlacedFile() {
+    RemoveOnEndingSignal(nullptr);
 }

@@ -69,8 +69,12 @@ struct Finish {
     Leftover leftover;
 };
 
-// Closes the file; it takes its name when `complete`, and is removed otherwise.
+// Closes the file; it takes its name when `complete`, and is removed otherwise. A file that took
+// its name is still removed by an ending signal until KeepPlacedFile: the caller keeps it once it
+// has said so (the reader's listing line), so that an interrupted run leaves no file it has not
+// listed.
 Finish FinishPlacedFile(PlacedFile *placed, bool complete);
+void KeepPlacedFile();
 
 // The temporary name the run used last, for a report of one left behind.
 const char *TemporaryFileName();

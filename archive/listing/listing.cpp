@@ -6,6 +6,7 @@
 
 #include "archive/extract/extract.h"
 #include "archive/files/files.h"
+#include "archive/files/place.h"
 #include "archive/format/codepage.h"
 #include "archive/format/format.h"
 #include "archive/report/output.h"
@@ -132,6 +133,7 @@ static bool UnpackEntries(FileHandle file, const Directory &directory) {
             }
         }
         PrintEntryLine(static_cast<unsigned>(i + 1), directory.entryCount, name);
+        KeepPlacedFile(); // listed: an ending signal now writes its line out, and leaves its file
     }
     return allWritten;
 }

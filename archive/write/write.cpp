@@ -328,6 +328,7 @@ static WriteResult WritePlannedArchive(const Plan &plan) {
         return kArchiveNotMade;
     }
     Finish finish = FinishPlacedFile(&placed, WriteContents(plan, placed.file) == kArchiveMade);
+    KeepPlacedFile();
     if (finish.finished == kNameNotTaken && IsAlreadyExistsError(finish.error))
         ReportArchiveAppeared(path);
     else if (finish.finished == kNameNotTaken)
