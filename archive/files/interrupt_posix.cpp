@@ -185,6 +185,7 @@ static void TakeUpRunning() {
 // group running. SIGCONT waits until this handler returns (its mask): a SIGCONT sent before the
 // stop is dropped by it, and the program stops with the settings found, until fg.
 static void OnStop(int) {
+    int interrupted = errno; // the program goes on after the handler, with what errno said
     TakeDefaultAction(SIGTSTP);
     ApplyIfForeground(foundSettings.load());
     sigset_t stop;
@@ -193,12 +194,15 @@ static void OnStop(int) {
     sigprocmask(SIG_UNBLOCK, &stop, nullptr);
     raise(SIGTSTP); // the program stops here, and goes on when continued
     TakeUpRunning();
+    errno = interrupted;
 }
 
 // After any stop: also SIGSTOP, which no handler sees, after which a shell puts its own
 // settings back. A Ctrl-Z waits until this handler returns (its mask).
 static void OnContinue(int) {
+    int interrupted = errno;
     TakeUpRunning();
+    errno = interrupted;
 }
 
 // Installed with a terminal to restore; a stop the program was started with ignored (by a shell
