@@ -331,6 +331,10 @@ bool WriteStandardStream(StandardStream, const char *, size_t length, size_t *wr
 
 void WriteOutOnEndingSignal(const HeldOutput *) {}
 
+bool DescribeNameCodePage(NameByte *) {
+    return false;
+}
+
 unsigned long CurrentProcessNumber() {
     return 4242;
 }

@@ -123,7 +123,8 @@ TEST_F(ProgramTest, TheListingFollowsTheFormat) {
         // Windows), keeping the column's width, and a report shows the exact bytes. C0 controls
         // and DEL, and C1 controls raw or in UTF-8, are controls. Only C0 controls are refused.
         // On Linux a name that is not UTF-8 is read in code page 1252 ("caf\xE9" is "café",
-        // 0x9B is '›'), and one that is, is kept; on Windows the bytes show as they are.
+        // 0x9B is '›'), and one that is, is kept; on Windows the bytes are the code page's
+        // letters, C0 and DEL its only controls here (0xC2 0x9B is "Â›").
         {"controls never reach the terminal", BuildArchive(controlEntries),
          "File has 7 Entries\n\n"
          "VornReader: entry 1 \"bell\\x07\\x1B[4F\\x1B[J\\xC2\\x9B\": name refused: holds a "
@@ -143,18 +144,21 @@ TEST_F(ProgramTest, TheListingFollowsTheFormat) {
                   {"\xD0\x96\xD1\x83\xD0\xBA", "data"}}),
          false,
          "File has 7 Entries\n\n"
-         "VornReader: entry 1 \"bell\\x07\\x1B[4F\\x1B[J\\xC2\\x9B\": name refused: holds a "
+         "VornReader: entry 1 \"bell\\x07\\x1B[4F\\x1B[J\xC2\x9B\": name refused: holds a "
          "control byte\n"
-         "   1 / 7  bell??[4F?[J??\n"
+         "   1 / 7  bell??[4F?[J\xC2\x9B\n"
          "   2 / 7            del?\n"
          "   3 / 7            caf\xE9\n"
-         "   4 / 7          csi?2J\n"
-         "   5 / 7         utf??2J\n"
+         "   4 / 7          csi\x9B"
+         "2J\n"
+         "   5 / 7         utf\xC2\x9B"
+         "2J\n"
          "   6 / 7          \xD0\x96\xD1\x83\xD0\xBA\n"
          "   7 / 7           caf\xC3\xA9\n"},
         // Code page 1252's own characters for 0x80-0x9F, an unassigned byte (a C1 control, as
         // Windows reads it), and 15 bytes (a record without its NUL) that take 45 in UTF-8, the
-        // longest name's text; each aligned by its characters.
+        // longest name's text; each aligned by its characters. On Windows the letters show as
+        // their bytes, and the unassigned byte alone as '?'.
         {"names in code page 1252", BuildArchive(codePageEntries),
          "File has 5 Entries\n\n"
          "   1 / 5        caf\xC3\xA9.txt\n"
@@ -171,10 +175,11 @@ TEST_F(ProgramTest, TheListingFollowsTheFormat) {
          true,
          "File has 5 Entries\n\n"
          "   1 / 5        caf\xE9.txt\n"
-         "   2 / 5       ?uvre.txt\n"
-         "   3 / 5        ?uro.txt\n"
+         "   2 / 5       \x8Cuvre.txt\n"
+         "   3 / 5        \x80uro.txt\n"
          "   4 / 5           ?.txt\n"
-         "   5 / 5 ???????????????\n"},
+         "   5 / 5 " +
+             std::string(15, '\x80') + "\n"},
         {"an archive past 4 GiB, dated 2040", worked, workedListing, workedFiles, true, "",
          INT64_C(5) << 30, INT64_C(2208988800)},
     };

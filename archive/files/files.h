@@ -24,6 +24,8 @@
 //   IsTerminal          isatty                          GetConsoleMode
 //   WriteStandardStream write                           fwrite, fflush (the C runtime's
 //                                                       text mode: "\n" as CR LF)
+//   DescribeNameCodePage - (names are UTF-8)            GetACP, IsDBCSLeadByteEx,
+//                                                       MultiByteToWideChar
 //   (* an ending signal removes the name made; an unnamed file goes with the process)
 //
 // The archive is read by position: no call moves a file position, so entries can be read in
@@ -124,6 +126,15 @@ bool IsTerminal(StandardStream stream);
 // the call short. False, with the system's code, when the write failed.
 bool WriteStandardStream(StandardStream stream, const char *data, size_t length, size_t *written,
                          int *error);
+
+// What a byte of a name is in the code page the system reads names in, standing alone or first
+// in a character: a character of its own, a control, or the first of a character of two bytes.
+enum NameByte : unsigned char { kByteCharacter, kByteControl, kByteFirstOfTwo };
+
+// Where names are text in a code page of one or two bytes a character (Windows' ANSI code page),
+// fills `bytes` with what it makes of each byte and returns true. False where names are UTF-8
+// text (Linux, or a Windows set to UTF-8).
+bool DescribeNameCodePage(NameByte bytes[256]);
 
 // This process's number, to make names no other run of the program uses at the same time.
 unsigned long CurrentProcessNumber();

@@ -264,6 +264,10 @@ bool WriteStandardStream(StandardStream stream, const char *data, size_t length,
     return false;
 }
 
+bool DescribeNameCodePage(NameByte *) {
+    return false;
+}
+
 unsigned long CurrentProcessNumber() {
     return static_cast<unsigned long>(getpid());
 }

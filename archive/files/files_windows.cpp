@@ -223,6 +223,23 @@ bool WriteStandardStream(StandardStream stream, const char *data, size_t length,
     return false;
 }
 
+// What MultiByteToWideChar makes of each byte alone: a control (C0, DEL, C1) or not; a first
+// byte of two in a double-byte code page (Japanese, Chinese, Korean) is no character alone.
+bool DescribeNameCodePage(NameByte bytes[256]) {
+    if (GetACP() == CP_UTF8)
+        return false;
+    for (unsigned value = 0; value < 256; ++value) {
+        char byte = static_cast<char>(value);
+        WCHAR character = 0;
+        bool converted = MultiByteToWideChar(CP_ACP, 0, &byte, 1, &character, 1) == 1;
+        bool control = converted && (character < 0x20 || (character >= 0x7F && character <= 0x9F));
+        bytes[value] = IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(value)) ? kByteFirstOfTwo
+                       : control                                          ? kByteControl
+                                                                          : kByteCharacter;
+    }
+    return true;
+}
+
 unsigned long CurrentProcessNumber() {
     return GetCurrentProcessId();
 }
