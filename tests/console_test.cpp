@@ -27,7 +27,7 @@ TEST_F(ProgramTest, ALostListingIsReportedAndTheEntriesStillWritten) {
         const char *what;
         RunOptions options;
         const char *reason;
-        bool onWindows; // which words the reason its own way, and prints the prompt itself
+        bool onWindows; // which words the reason its own way, and pauses only at a console
     } rows[] = {
         {"a full disk", {}, "No space left on device", true},
         {"closed", {}, "Bad file descriptor", false},

@@ -11,8 +11,14 @@ const char kBanner[] = "Quenby\n"
 const char kUsage[] = "VornReader <path>\n";
 static const char kPausePrompt[] = "Press any key to continue";
 
+// The Windows program hands the pause to the command interpreter only at a console, which no
+// run here has: its output ends without a prompt.
 std::string OutputBeforePause(const RunResult &result) {
     size_t prompt = result.out.rfind(kPausePrompt);
+    if (TestingWindowsProgram()) {
+        EXPECT_EQ(prompt, std::string::npos) << "a pause without a console: " << result.out;
+        return result.out;
+    }
     EXPECT_NE(prompt, std::string::npos) << "no pause at the end of: " << result.out;
     if (prompt == std::string::npos)
         return result.out;

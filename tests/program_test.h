@@ -15,7 +15,8 @@
 extern const char kBanner[];
 extern const char kUsage[];
 
-// Standard output up to the pause's prompt, which must come last.
+// Standard output up to the pause's prompt, which must come last (on Linux; the Windows
+// program has none without a console).
 std::string OutputBeforePause(const RunResult &result);
 // The files that entries make, by name.
 std::map<std::string, std::string> FilesOf(const std::vector<TestEntry> &entries);
