@@ -1,9 +1,11 @@
 // The console: standard output that cannot be written, and the closing pause at a terminal of
 // the program's own.
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <iostream>
+#include <locale.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
@@ -83,6 +85,7 @@ struct OnTerminal {
 };
 
 struct TerminalRun {
+    std::string shown;    // what the program wrote on the terminal
     int ended = 0;        // the wait status
     termios during = {};  // the terminal's settings while the pause waited for a key
     termios after = {};   // and once the program ended
@@ -135,13 +138,14 @@ static void ChildOnTerminal(const std::string &side, const std::string &cwd, int
     _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 128);
 }
 
-// Drains the terminal for up to `seconds`, until `done` says so.
-template <typename Done> static bool Await(int terminal, double seconds, Done done) {
+// Drains the terminal into `shown` for up to `seconds`, until `done` says so.
+template <typename Done>
+static bool Await(int terminal, std::string *shown, double seconds, Done done) {
     for (int tick = 0; tick < seconds * 100; ++tick) {
         char drained[256];
-        while (poll(std::vector<pollfd>{{terminal, POLLIN, 0}}.data(), 1, 0) > 0 &&
-               read(terminal, drained, sizeof drained) > 0) {
-        }
+        for (ssize_t got; poll(std::vector<pollfd>{{terminal, POLLIN, 0}}.data(), 1, 0) > 0 &&
+                          (got = read(terminal, drained, sizeof drained)) > 0;)
+            shown->append(drained, static_cast<size_t>(got));
         if (done())
             return true;
         usleep(10000);
@@ -190,7 +194,8 @@ static TerminalRun RunOnTerminal(const std::vector<std::string> &command, const 
     TerminalRun run;
     auto raw = [&] { return tcgetattr(kept, &run.during) == 0 && !(run.during.c_lflag & ICANON); };
     if (*how.keys != '\0' || how.signal != 0 || how.killedWhenStopped) {
-        EXPECT_TRUE(Await(terminal, 10, raw)) << "the pause never put the terminal in raw mode";
+        EXPECT_TRUE(Await(terminal, &run.shown, 10, raw))
+            << "the pause never put the terminal in raw mode";
         for (int stop = 0; stop < how.stopsAndContinues + (how.stopped ? 1 : 0); ++stop) {
             pid_t job = tcgetpgrp(terminal);
             termios found = run.during;
@@ -199,7 +204,7 @@ static TerminalRun RunOnTerminal(const std::vector<std::string> &command, const 
             if (how.stopped)
                 tcsetattr(kept, TCSANOW, &found);
             // A shell continues a job once it has seen it stop (waitpid), never before.
-            EXPECT_TRUE(Await(terminal, 10,
+            EXPECT_TRUE(Await(terminal, &run.shown, 10,
                               [&] {
                                   return tcgetattr(kept, &run.after) == 0 &&
                                          (run.after.c_lflag & ICANON) &&
@@ -217,7 +222,7 @@ static TerminalRun RunOnTerminal(const std::vector<std::string> &command, const 
                 if (stopped)
                     kill(-job, SIGCONT);
             }
-            EXPECT_TRUE(Await(terminal, 10, raw)) << "raw mode not taken up again";
+            EXPECT_TRUE(Await(terminal, &run.shown, 10, raw)) << "raw mode not taken up again";
         }
         if (how.killedWhenStopped)
             kill(-tcgetpgrp(terminal), SIGTSTP);
@@ -230,17 +235,19 @@ static TerminalRun RunOnTerminal(const std::vector<std::string> &command, const 
             auto cooked = [&] {
                 return tcgetattr(kept, &run.after) == 0 && run.after.c_lflag & ICANON;
             };
-            EXPECT_TRUE(Await(terminal, 10, cooked)) << "the settings never went back";
+            EXPECT_TRUE(Await(terminal, &run.shown, 10, cooked)) << "the settings never went back";
             kill(child, SIGCONT);
         }
     }
-    bool ended = Await(terminal, 10, [&] { return waitpid(child, &run.ended, WNOHANG) == child; });
+    bool ended = Await(terminal, &run.shown, 10,
+                       [&] { return waitpid(child, &run.ended, WNOHANG) == child; });
     EXPECT_TRUE(ended) << "the program still waited 10 s on";
     if (!ended) {
         kill(child, SIGKILL);
         waitpid(child, &run.ended, 0);
     }
     tcgetattr(kept, &run.after);
+    run.shown += ReadWhatIsThere(terminal);
     run.leftOver = ReadWhatIsThere(kept);
     if (input[0] >= 0) {
         run.unread = ReadWhatIsThere(input[0]);
@@ -336,4 +343,108 @@ TEST_F(ProgramTest, ThePauseWaitsOnlyForAPersonAtTheTerminal) {
     }
     std::string toFile = ReadFile(work_ + "/out");
     EXPECT_EQ(toFile.substr(toFile.size() - 33), "Press any key to continue . . . \n");
+}
+
+// What a terminal shows of the bytes written to it, line by line: a move of the cursor forward
+// (CSI n C) as blanks, every other escape sequence and each carriage return left out. Wine's
+// console draws this way, a character at a time.
+static std::vector<std::string> RenderedLines(const std::string &bytes) {
+    std::string text;
+    for (size_t at = 0; at < bytes.size(); ++at) {
+        if (bytes.compare(at, 2, "\x1B[") == 0) {
+            size_t end = at + 2;
+            while (end < bytes.size() && !(bytes[end] >= 0x40 && bytes[end] <= 0x7E))
+                ++end;
+            if (end < bytes.size() && bytes[end] == 'C')
+                text.append(end > at + 2 ? std::stoul(bytes.substr(at + 2, end - at - 2)) : 1, ' ');
+            at = end;
+        } else if (bytes[at] != '\r') {
+            text += bytes[at];
+        }
+    }
+    return Lines(text);
+}
+
+// Whether this machine has the locale, which Wine needs to take its code pages from it.
+static bool HasLocale(const char *name) {
+    locale_t found = newlocale(LC_ALL_MASK, name, static_cast<locale_t>(nullptr));
+    if (found != static_cast<locale_t>(nullptr))
+        freelocale(found);
+    return found != static_cast<locale_t>(nullptr);
+}
+
+// The Windows program at a console shows each name as the letters of the file made: the ANSI
+// code page's, in which names go to the system, whatever the console's own (the OEM code page,
+// which in a Russian locale is 866 where the ANSI one is 1251: Wine's C runtime then showed
+// "caf\xE9" as "café", where the file is "cafй"). Its code page's letters in 0x80-0x9F are shown
+// too. The pause waits only when both ends are the console: with standard output a file or
+// input a pipe it returns at once, reads nothing, and a file holds the listing's bytes, the
+// names' own, and no prompt.
+TEST_F(ProgramTest, TheWindowsConsoleShowsTheNamesOfTheFilesMade) {
+    if (!TestingWindowsProgram())
+        GTEST_SKIP() << "the console's code pages are Windows'";
+    WriteFile(root_.path + "/in/archive.vorn",
+              BuildArchive({{"caf\xE9.txt", "1"}, {"\x80uro.txt", "2"}, {"\x8Aoda.txt", "3"}}));
+    const std::vector<std::string> western = {"caf\xC3\xA9.txt", "\xE2\x82\xACuro.txt",
+                                              "\xC5\xA0oda.txt"};
+    struct {
+        const char *what, *locale;
+        std::vector<std::string> files; // in the archive's order
+        OnTerminal how = {};
+    } rows[] = {
+        {"a console in a Russian locale (ANSI code page 1251, console 866)",
+         "ru_RU.UTF-8",
+         {"caf\xD0\xB9.txt", "\xD0\x82uro.txt", "\xD0\x89oda.txt"}},
+        {"a console in the default locale (code page 1252)", "C.UTF-8", western},
+        {"standard output a file, input the console: no pause", "C.UTF-8", western},
+        {"standard input a pipe, output the console: no pause", "C.UTF-8", western},
+    };
+    rows[2].how.outputToFile = true;
+    rows[3].how.pipedInput = "y\n";
+    for (const auto &row : rows) {
+        if (!HasLocale(row.locale)) {
+            std::cout << "row \"" << row.what << "\" left out: this machine has no " << row.locale
+                      << " (scripts/setup test builds it)\n";
+            continue;
+        }
+        OnTerminal how = row.how;
+        bool pauses = !how.outputToFile && how.pipedInput.empty();
+        how.keys = pauses ? "x" : "";
+        how.environment = {std::string("LANG=") + row.locale, std::string("LC_ALL=") + row.locale};
+        TerminalRun run = RunOnTerminal(ProgramCommand({"../in/archive.vorn"}), work_, how);
+        EXPECT_EQ(run.ended, 0) << row.what;
+        EXPECT_EQ(run.unread, how.pipedInput) << row.what;
+        std::vector<std::string> shown = RenderedLines(run.shown), made = row.files;
+        std::string screen;
+        for (const std::string &line : shown)
+            screen += line + "\n";
+        if (how.outputToFile) {
+            made.push_back("out");
+            EXPECT_EQ(ReadFile(work_ + "/out"),
+                      "Quenby\r\nHomepage: https://quenby.example.net/vorn/\r\n"
+                      "Ulvenholt - Vorn Viewer v1.1\r\n\r\nFile has 3 Entries\r\n\r\n"
+                      "   1 / 3        caf\xE9.txt\r\n"
+                      "   2 / 3        \x80uro.txt\r\n"
+                      "   3 / 3        \x8Aoda.txt\r\n")
+                << row.what;
+            EXPECT_EQ(screen.find_first_not_of('\n'), std::string::npos) << row.what << ":\n"
+                                                                         << screen;
+        }
+        // Each line as it was listed; then, where the pause waits, the interpreter's prompt, in
+        // the locale's language.
+        auto listed = shown.end();
+        for (size_t i = 0; i < row.files.size() && !how.outputToFile; ++i) {
+            std::string line = "   " + std::to_string(i + 1) + " / 3        " + row.files[i];
+            listed = std::find(shown.begin(), shown.end(), line);
+            EXPECT_NE(listed, shown.end()) << row.what << ": no line \"" << line << "\" in:\n"
+                                           << screen;
+        }
+        bool prompted = listed != shown.end() &&
+                        std::any_of(listed + 1, shown.end(),
+                                    [](const std::string &next) { return !next.empty(); });
+        EXPECT_EQ(prompted, pauses) << row.what << ":\n" << screen;
+        std::sort(made.begin(), made.end());
+        EXPECT_EQ(Written(), made) << row.what;
+        EmptyWork();
+    }
 }

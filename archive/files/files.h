@@ -22,8 +22,10 @@
 //   MoveToNewName       -                               MoveFileExA
 //   RemoveFile          unlink                          DeleteFileA
 //   IsTerminal          isatty                          GetConsoleMode
-//   WriteStandardStream write                           fwrite, fflush (the C runtime's
-//                                                       text mode: "\n" as CR LF)
+//   WriteStandardStream write                           a console: WriteConsoleW, from the
+//                                                       ANSI code page; else fwrite, fflush
+//                                                       (the C runtime's text mode: "\n" as
+//                                                       CR LF)
 //   DescribeNameCodePage - (names are UTF-8)            GetACP, IsDBCSLeadByteEx,
 //                                                       MultiByteToWideChar
 //   (* an ending signal removes the name made; an unnamed file goes with the process)
@@ -123,7 +125,9 @@ enum StandardStream { kStandardOutput = 1, kStandardError = 2 };
 bool IsTerminal(StandardStream stream);
 
 // Writes as much of `data` as the stream takes in one call: *written bytes, 0 when a signal cut
-// the call short. False, with the system's code, when the write failed.
+// the call short. False, with the system's code, when the write failed. On a Windows console the
+// text is shown as the letters it stands for in the code page names are handed to the system in,
+// whatever the console's own; anywhere else its bytes are written as they are.
 bool WriteStandardStream(StandardStream stream, const char *data, size_t length, size_t *written,
                          int *error);
 

@@ -211,10 +211,55 @@ bool IsTerminal(StandardStream stream) {
     return GetConsoleMode(StandardHandle(stream), &mode) != 0;
 }
 
-// Through the C runtime, whose text mode writes "\n" as CR LF. Its error flag is what tells: it
-// may leave a failed write's result, and errno, as if it had succeeded.
+// The most text converted for the console at once: a whole line of the program's, the longest
+// of which is a report's (report.cpp). A longer line, which the program never writes, is cut
+// there, maybe inside a character.
+enum : size_t { kConsolePieceBytes = 8192 };
+
+// The text up to the end of its first line, at most kConsolePieceBytes.
+static size_t ConsolePiece(const char *data, size_t length) {
+    size_t limit = length < kConsolePieceBytes ? length : kConsolePieceBytes;
+    const void *lineEnd = memchr(data, '\n', limit);
+    return lineEnd != nullptr ? static_cast<const char *>(lineEnd) - data + 1 : limit;
+}
+
+// A console draws text in its own code page (the OEM one), names are in the ANSI one: each line
+// goes as UTF-16, converted from the ANSI code page, so that the console shows the letters of the
+// names the files have, and its "\n" as CR LF, as the C runtime's text mode wrote it.
+static bool WriteToConsole(HANDLE console, const char *data, size_t length, size_t *written,
+                           int *error) {
+    *written = 0;
+    while (*written < length) {
+        size_t piece = ConsolePiece(data + *written, length - *written);
+        WCHAR text[kConsolePieceBytes + 1];
+        int count = MultiByteToWideChar(CP_ACP, 0, data + *written, static_cast<int>(piece), text,
+                                        kConsolePieceBytes);
+        if (count > 0 && text[count - 1] == L'\n') {
+            text[count - 1] = L'\r';
+            text[count++] = L'\n';
+        }
+        for (int at = 0; at < count;) {
+            DWORD put = 0;
+            if (!WriteConsoleW(console, text + at, static_cast<DWORD>(count - at), &put, nullptr) ||
+                put == 0) {
+                *error = static_cast<int>(GetLastError());
+                return false;
+            }
+            at += static_cast<int>(put);
+        }
+        *written += piece;
+    }
+    return true;
+}
+
+// Elsewhere through the C runtime, whose text mode writes "\n" as CR LF. Its error flag is what
+// tells: it may leave a failed write's result, and errno, as if it had succeeded.
 bool WriteStandardStream(StandardStream stream, const char *data, size_t length, size_t *written,
                          int *error) {
+    HANDLE handle = StandardHandle(stream);
+    DWORD mode;
+    if (GetConsoleMode(handle, &mode))
+        return WriteToConsole(handle, data, length, written, error);
     FILE *file = stream == kStandardOutput ? stdout : stderr;
     *written = fwrite(data, 1, length, file);
     if (fflush(file) == 0 && !ferror(file))
