@@ -218,6 +218,7 @@ TEST_F(ProgramTest, ADamagedDirectoryGetsOneReport) {
     std::string longCut = BuildArchive(many);
     longCut.resize(2 + 12 * many.size() + 15 * 1500 + 7); // names 0 to 1499 whole, 1500 cut
     std::string two = BuildArchive({{"kept", "k"}, {"cut-name", "c"}}); // names from 28 to 57
+    std::string far = BuildArchive({{"big", std::string(5000, 'b')}, {"small", "small!"}});
     struct {
         const char *what;
         std::string archive, report;
@@ -232,6 +233,11 @@ TEST_F(ProgramTest, ADamagedDirectoryGetsOneReport) {
          "the entry table needs bytes 2 to 25; the file has 20 bytes", 2, 0},
         {"cut before the first name", two.substr(0, 42),
          "the name table needs bytes 28 to 57; the file has 42 bytes", 2, 0},
+        // Names due past the end: the file's own size, not where they start.
+        {"cut after the entry table", far.substr(0, 26),
+         "the name table needs bytes 5032 to 5061; the file has 26 bytes", 2, 0},
+        {"cut in the data", far.substr(0, 1000),
+         "the name table needs bytes 5032 to 5061; the file has 1000 bytes", 2, 0},
         {"name table past the largest position",
          EncodeEntryCount(1) + EncodeDirectoryEntry(0, 0x7FFFFFFF, 1) + EncodeNameRecord("never"),
          "the last entry's offset 2147483647 and size 1 give no valid name table position", 1, 0},

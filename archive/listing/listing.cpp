@@ -12,10 +12,11 @@
 #include "archive/report/output.h"
 #include "archive/report/report.h"
 
-// The archive being read: its file, and its path for reports.
+// The archive being read: its file, its path for reports, and its size.
 struct Archive {
     FileHandle file;
     const char *path;
+    int64_t bytes;
 };
 
 // The directory as read: its two tables' bytes, each record decoded as its entry is unpacked.
@@ -44,7 +45,8 @@ static int64_t ReadTable(const Archive &archive, Directory *directory, const cha
     int64_t got = ReadArchive(archive, into, bytes, start);
     if (got >= 0 && static_cast<size_t>(got) < bytes) {
         directory->damaged = true;
-        directory->damage = DirectoryDamage{table, start, bytes, static_cast<size_t>(got), {}};
+        directory->damage =
+            DirectoryDamage{table, start, bytes, static_cast<size_t>(got), archive.bytes, {}};
     }
     return got;
 }
@@ -153,17 +155,18 @@ ArchiveResult ListArchive(const char *path) {
         ReportNoArchive();
         return kArchiveNotRead;
     }
-    Archive archive = {0, path};
+    Archive archive = {0, path, 0};
     int error = 0;
     if (!OpenFileToRead(path, &archive.file, &error)) {
         ReportCannotOpen(path, error);
         return kArchiveNotRead;
     }
     Directory directory = {};
-    FileVersion version;
+    FileVersion version = {};
     bool read = RegularFileVersion(archive.file, &version, &error);
     if (!read)
         ReportCannotRead(path, error);
+    archive.bytes = version.size;
     read = read && ReadDirectory(archive, &directory);
     bool allWritten = read && ListDirectory(archive.file, path, &directory);
     CloseFile(archive.file, &error);

@@ -116,9 +116,10 @@ static void DescribeDamage(const DirectoryDamage &damage, bool fileSize, char *w
     }
     long long start = damage.start, last = start + static_cast<long long>(damage.needed) - 1;
     long long end = start + static_cast<long long>(damage.got);
+    long long fileBytes = damage.fileBytes;
     if (fileSize)
         snprintf(what, size, "%s needs bytes %lld to %lld; the file has %lld byte%s", damage.table,
-                 start, last, end, end == 1 ? "" : "s");
+                 start, last, fileBytes, fileBytes == 1 ? "" : "s");
     else
         snprintf(what, size, "%s needs bytes %lld to %lld; bytes %lld to %lld are missing",
                  damage.table, start, last, end, last);

@@ -31,7 +31,8 @@ struct DirectoryDamage {
     const char *table; // "the entry count", "the entry table", "the name table", or nullptr
     int64_t start;     // where the table starts,
     size_t needed;     // how many bytes it takes,
-    size_t got;        // and how many of them the archive holds
+    size_t got;        // and how many of them the archive holds;
+    int64_t fileBytes; // the whole file's size, less than `start` where the table starts past it
     DirectoryEntry lastEntry;
 };
 
