@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# scripts/setup where the package index cannot be fetched and a package is pinned out, in a
-# throwaway root: apt and dpkg are pointed at a scratch folder (APT_CONFIG, DPKG_ADMINDIR) with
-# two sources, a local one of two empty packages and one with no Release file (update exits
-# 100), so nothing on the machine is read or changed.
+# scripts/setup where the package index cannot be fetched, a package is pinned out and another
+# apt holds its locks, in a throwaway root: apt and dpkg are pointed at a scratch folder
+# (APT_CONFIG, DPKG_ADMINDIR) with a local source of empty packages and, at first, one with no
+# Release file (update exits 100), so nothing on the machine is read or changed.
 set -euo pipefail
 setup=$(cd "$(dirname "$0")/.." && pwd)/scripts/setup
 scratch=$(mktemp -d)
@@ -25,8 +25,7 @@ package() {
     echo
   } >>"$scratch/repo/Packages"
 }
-package vorn-setup-probe
-package vorn-setup-pinned
+for name in probe pinned dpkg-lock lists-lock; do package "vorn-setup-$name"; done
 
 cat >"$scratch/sources.list" <<EOF
 deb [trusted=yes] file:$scratch/repo ./
@@ -49,23 +48,41 @@ DPkg::Options { "--root=$scratch/root"; "--admindir=$scratch/dpkg"; "--log=$scra
 EOF
 export APT_CONFIG=$scratch/apt.conf DPKG_ADMINDIR=$scratch/dpkg
 
-failures=0
+passed=0 failures=0 skipped=0
+fail() {
+  echo "FAILED $1"
+  failures=$((failures + 1))
+}
+leave_out() {
+  echo "left out: $*"
+  skipped=$((skipped + 1))
+}
 # expect NAME STATUS PATTERNS REQUIRED OPTIONAL: install_packages exits with STATUS and says
-# lines matching each |-separated pattern, in at most four lines; nothing at all when there are
-# no patterns. Its pauses between tries of the update are skipped.
+# lines matching each |-separated pattern (and none matching one after a '!'), in at most four
+# lines; nothing at all when there are no patterns. Its pauses between tries of the update are
+# skipped.
 expect() {
   local name=$1 status=$2 patterns=$3 said got=0 pattern fault=""
-  said=$(bash -c 'sleep() { :; }; source "$1"; install_packages "$2" "$3"' setup "$setup" "$4" "$5" 2>&1) || got=$?
+  said=$(bash -c 'source "$1"; update_pause=0; install_packages "$2" "$3"' setup "$setup" "$4" "$5" 2>&1) ||
+    got=$?
   [ "$got" = "$status" ] || fault="exit status $got, not $status"
   IFS='|' read -ra wanted <<<"$patterns"
   for pattern in "${wanted[@]}"; do
-    grep -q -- "$pattern" <<<"$said" || fault="$fault; no line says '$pattern'"
+    if [ "${pattern:0:1}" = '!' ]; then
+      ! grep -q -- "${pattern:1}" <<<"$said" || fault="$fault; a line says '${pattern:1}'"
+    else
+      grep -q -- "$pattern" <<<"$said" || fault="$fault; no line says '$pattern'"
+    fi
   done
   [ "$(wc -l <<<"$said")" -le 4 ] || fault="$fault; more than four lines"
   [ -n "$patterns" ] || [ -z "$said" ] || fault="$fault; it said something"
-  [ -z "$fault" ] && { echo "passed $name"; return; }
-  echo "FAILED $name: $fault. It said:"; sed 's/^/  /' <<<"$said"
-  failures=$((failures + 1))
+  if [ -z "$fault" ]; then
+    echo "passed $name"
+    passed=$((passed + 1))
+  else
+    fail "$name: $fault. It said:"
+    sed 's/^/  /' <<<"$said"
+  fi
 }
 
 # A failed update warns once with apt's reason and installs from the lists there are; an
@@ -74,12 +91,35 @@ expect "update fails, optional package pinned out" 0 \
   "warning: the package lists could not all be fetched.*nonexistent|left out vorn-setup-pinned, which cannot be installed: E:" \
   vorn-setup-probe vorn-setup-pinned
 dpkg-query -W -f='${Status}' vorn-setup-probe | grep -q 'install ok installed' ||
-  { echo "FAILED: vorn-setup-probe was not installed"; failures=$((failures + 1)); }
+  fail "vorn-setup-probe was not installed"
 # A required package that cannot be installed fails the set-up, named with apt's reason.
 expect "required package pinned out" 1 "cannot install vorn-setup-pinned: E:" \
   vorn-setup-pinned ""
 # What is installed already asks apt nothing.
 expect "nothing missing" 0 "" vorn-setup-probe ""
 
-echo "$((3 - failures)) passed, $failures failed"
+# hold HOOK APT-GET-ARGUMENTS...: another apt-get holds its lock for three seconds, in HOOK, a
+# command of its own that it runs under the lock; returns once the lock is held.
+hold() {
+  rm -f "$scratch/held"
+  apt-get -qq -o "$1::=touch $scratch/held; sleep 3" "${@:2}" >/dev/null 2>&1 &
+  holder=$!
+  while [ ! -e "$scratch/held" ] && kill -0 $holder 2>/dev/null; do sleep 0.1; done
+}
+# Another package manager at work, as apt's daily job and unattended upgrades are after a boot:
+# the set-up says so once, waits and installs; the lists' lock, which apt itself would not wait
+# for, is waited for too, and the lists are fetched.
+printf 'deb [trusted=yes] file:%s ./\n' "$scratch/repo" >"$scratch/sources.list"
+hold DPkg::Pre-Invoke install -y --reinstall vorn-setup-probe
+expect "dpkg's lock held for 3 s" 0 \
+  "waiting up to 15 minutes for another package manager: Could not get lock .*/lock-frontend" \
+  vorn-setup-dpkg-lock ""
+wait $holder || fail "the apt-get that held dpkg's lock failed"
+hold APT::Update::Post-Invoke update
+expect "the lists' lock held for 3 s" 0 \
+  "waiting up to 15 minutes for another package manager: Could not get lock .*/lists/lock|!warning" \
+  vorn-setup-lists-lock ""
+wait $holder || fail "the apt-get that held the lists' lock failed"
+
+echo "$passed passed, $failures failed, $skipped skipped"
 [ $failures -eq 0 ]
