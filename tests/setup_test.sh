@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# scripts/setup where the package index cannot be fetched, a package is pinned out and another
-# apt holds its locks, in a throwaway root: apt and dpkg are pointed at a scratch folder
-# (APT_CONFIG, DPKG_ADMINDIR) with a local source of empty packages and, at first, one with no
-# Release file (update exits 100), so nothing on the machine is read or changed.
+# scripts/setup where the package index cannot be fetched, a source cannot be reached, a
+# package is pinned out and another apt holds its locks, in a throwaway root: apt and dpkg are
+# pointed at a scratch folder (APT_CONFIG, DPKG_ADMINDIR) with a local source of empty packages
+# and, in turn, one with no Release file (update exits 100) and one on a closed port (update
+# warns and exits 0), so nothing on the machine is read or changed.
 set -euo pipefail
 setup=$(cd "$(dirname "$0")/.." && pwd)/scripts/setup
 scratch=$(mktemp -d)
@@ -25,7 +26,7 @@ package() {
     echo
   } >>"$scratch/repo/Packages"
 }
-for name in probe pinned dpkg-lock lists-lock; do package "vorn-setup-$name"; done
+for name in probe pinned offline dpkg-lock lists-lock; do package "vorn-setup-$name"; done
 
 cat >"$scratch/sources.list" <<EOF
 deb [trusted=yes] file:$scratch/repo ./
@@ -44,6 +45,7 @@ Dir::State::status "$scratch/dpkg/status";
 Dir::Cache "$scratch/cache";
 Dir::Log "$scratch/log";
 APT::Sandbox::User "root";
+Acquire::Retries "0";
 DPkg::Options { "--root=$scratch/root"; "--admindir=$scratch/dpkg"; "--log=$scratch/log/dpkg.log"; };
 EOF
 export APT_CONFIG=$scratch/apt.conf DPKG_ADMINDIR=$scratch/dpkg
@@ -97,6 +99,24 @@ expect "required package pinned out" 1 "cannot install vorn-setup-pinned: E:" \
   vorn-setup-pinned ""
 # What is installed already asks apt nothing.
 expect "nothing missing" 0 "" vorn-setup-probe ""
+
+# A source on a port where nothing listens, for which apt-get update only warns, and exits 0:
+# the same warning. (apt's own tries of each fetch, with their pauses, are off in this root.)
+port=""
+for candidate in 1 9 47; do
+  if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then
+    port=$candidate
+    break
+  fi
+done
+if [ -z "$port" ]; then
+  leave_out "a source that cannot be reached: something listens on ports 1, 9 and 47 here"
+else
+  printf 'deb [trusted=yes] file:%s ./\ndeb [trusted=yes] http://127.0.0.1:%s bookworm main\n' \
+    "$scratch/repo" "$port" >"$scratch/sources.list"
+  expect "a source that cannot be reached" 0 \
+    "warning: the package lists could not all be fetched.*127.0.0.1:$port" vorn-setup-offline ""
+fi
 
 # hold HOOK APT-GET-ARGUMENTS...: another apt-get holds its lock for three seconds, in HOOK, a
 # command of its own that it runs under the lock; returns once the lock is held.
