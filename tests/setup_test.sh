@@ -3,7 +3,8 @@
 # package is pinned out and another apt holds its locks, in a throwaway root: apt and dpkg are
 # pointed at a scratch folder (APT_CONFIG, DPKG_ADMINDIR) with a local source of empty packages
 # and, in turn, one with no Release file (update exits 100) and one on a closed port (update
-# warns and exits 0), so nothing on the machine is read or changed.
+# warns and exits 0), so nothing on the machine is read or changed. Then its 32-bit probe, with
+# the temporary folders mounted noexec in a mount namespace of its own.
 set -euo pipefail
 setup=$(cd "$(dirname "$0")/.." && pwd)/scripts/setup
 scratch=$(mktemp -d)
@@ -140,6 +141,33 @@ expect "the lists' lock held for 3 s" 0 \
   "waiting up to 15 minutes for another package manager: Could not get lock .*/lists/lock|!warning" \
   vorn-setup-lists-lock ""
 wait $holder || fail "the apt-get that held the lists' lock failed"
+
+# The 32-bit probe, in a mount namespace of its own: with the temporary folders mounted noexec
+# it answers as here (from this tree); with this tree noexec too, "unknown" (2). Each folder is
+# mounted on itself, so that this tree stays in sight wherever it lies.
+project=$(cd "$(dirname "$setup")/.." && pwd)
+here=0
+(source "$setup" && runs_32bit_code) || here=$?
+in_namespace='
+  setup=$1 project=$2
+  noexec() { mount --bind "$1" "$1" && mount -o remount,bind,noexec "$1"; }
+  answer() { local status=0; (source "$setup" && runs_32bit_code) || status=$?; echo $status; }
+  for folder in "${TMPDIR:-/tmp}" /var/tmp /dev/shm; do
+    [ ! -d "$folder" ] || noexec "$folder" || exit
+  done
+  mount --bind "$project" "$project" && mount -o remount,bind,exec "$project" || exit
+  echo "$(answer) $(noexec "$project" && answer)"'
+if [ "$(dpkg --print-architecture)" != amd64 ]; then
+  leave_out "the 32-bit probe in noexec folders: it runs only on amd64"
+elif ! answers=$(unshare -m --propagation private bash -c "$in_namespace" probe "$setup" \
+  "$project" 2>&1); then
+  leave_out "the 32-bit probe in noexec folders: no mount namespace of its own here: $answers"
+elif [ "$answers" = "$here 2" ]; then
+  echo "passed the 32-bit probe in noexec folders"
+  passed=$((passed + 1))
+else
+  fail "the 32-bit probe in noexec folders: it answered $answers, not $here 2"
+fi
 
 echo "$passed passed, $failures failed, $skipped skipped"
 [ $failures -eq 0 ]
