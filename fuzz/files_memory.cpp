@@ -55,9 +55,15 @@ MemoryNode &NodeOf(FileHandle file) {
     return nodes[handles[static_cast<size_t>(file - kFirstFileHandle)]];
 }
 
-// A temporary name, the reader's or the writer's, is longer than any entry's.
+// A temporary name, the reader's or the writer's: ASCII, and longer than any entry's name of
+// ASCII alone. An entry's name decoded from code page 1252 can be as long and start the same
+// (".Vorn\xAE..."), but holds a character past ASCII.
 bool IsTemporary(const char *name) {
-    return strlen(name) > 15 && strncmp(name, ".Vorn", 5) == 0;
+    size_t length = strlen(name);
+    bool ascii = std::all_of(name, name + length, [](char c) { return c > 0; });
+    return ascii && length > 15 &&
+           (strncmp(name, ".VornReader-", 12) == 0 || strncmp(name, ".VornWriter-", 12) == 0) &&
+           strcmp(name + length - 4, ".tmp") == 0;
 }
 
 // A file being written must be marked for removal from the moment it has a name: it is made
