@@ -6,6 +6,7 @@
 #include <iostream>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "program_test.h"
 
@@ -399,6 +400,11 @@ TEST_F(ProgramTest, ARunEndedFromOutsideLeavesNoHalfWrittenFile) {
             EXPECT_TRUE(Entry("victim") == data) << row.what;
             continue;
         }
+        // Wine's server removes a file deleted while open once it has closed the ended
+        // program's handles, which may come just after the program's end.
+        bool goneLate = windowsRow && row.leaves == kNoNewFile;
+        for (int tick = 0; goneLate && tick < 200 && PathExists(work_ + "/victim"); ++tick)
+            usleep(10 * 1000);
         std::string victim = PathExists(work_ + "/victim") ? Entry("victim") : "(no file)";
         bool gone = row.leaves == kNoNewFile || row.leaves == kOldGone;
         EXPECT_TRUE(victim == (gone                        ? "(no file)"
