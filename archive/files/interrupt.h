@@ -25,7 +25,7 @@ void ResumeEndingSignals();
 // `held` bytes. An ending signal writes them out before the program ends, as far as standard
 // output takes them without waiting, so that a listing in a file keeps the line of every entry
 // whose file stays. Bytes are only ever added past `held`, and `held` then moved on.
-enum : size_t { kHeldOutputBytes = 4096 };
+enum : size_t { kHeldOutputBytes = 64 << 10 };
 struct HeldOutput {
     char bytes[kHeldOutputBytes];
     std::atomic<size_t> held;

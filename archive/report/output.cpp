@@ -36,37 +36,34 @@ void FlushOutput() {
     }
 }
 
-// Adds the text past what is held; only then is it counted as held, so that an ending signal
-// writes out whole texts.
-static void HoldOutput(const char *text, size_t length) {
+// Formats the text right past what is held, and only then counts it as held, so that an ending
+// signal writes out whole texts. False when it does not fit behind what is held.
+static bool HoldFormatted(const char *format, va_list arguments) {
+    size_t held = output.held.load(), room = kHeldOutputBytes - held;
+    int formatted = vsnprintf(output.bytes + held, room, format, arguments);
+    // None of the program's texts fails to format, nor fills the whole buffer: either is cut.
+    size_t length = formatted < 0 ? 0 : static_cast<size_t>(formatted);
+    if (length >= room && held > 0)
+        return false;
+    output.held.store(held + (length < room ? length : room - 1));
+    return true;
+}
+
+void PrintOutput(const char *format, ...) {
     if (toTerminal < 0) {
         WriteOutOnEndingSignal(&output);
         toTerminal = IsTerminal(kStandardOutput);
     }
-    if (output.held.load() + length > kHeldOutputBytes)
-        FlushOutput();
-    if (outputLost)
-        return;
-    size_t held = output.held.load();
-    memcpy(output.bytes + held, text, length);
-    output.held.store(held + length);
-    if (toTerminal)
-        FlushOutput();
-}
-
-void PrintOutput(const char *format, ...) {
-    if (outputLost)
-        return;
-    char text[kHeldOutputBytes];
     va_list arguments;
-    va_start(arguments, format);
-    // The analyser misses va_start on this path (a known false positive).
-    // NOLINTNEXTLINE(clang-analyzer-valist.Uninitialized)
-    int length = vsnprintf(text, sizeof text, format, arguments);
-    va_end(arguments);
-    // None of the program's texts fails to format, nor fills the buffer: either would be cut.
-    size_t bytes = length < 0 ? 0 : static_cast<size_t>(length);
-    HoldOutput(text, bytes < sizeof text ? bytes : sizeof text - 1);
+    for (bool held = false; !held && !outputLost;) {
+        va_start(arguments, format);
+        // The analyser misses va_start on this path (a known false positive).
+        // NOLINTNEXTLINE(clang-analyzer-valist.Uninitialized)
+        held = HoldFormatted(format, arguments);
+        va_end(arguments);
+        if (!held || toTerminal)
+            FlushOutput();
+    }
 }
 
 // The characters of UTF-8 text: its bytes but those that continue a character.
