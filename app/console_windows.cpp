@@ -1,16 +1,11 @@
 // The console on Windows: no signals to prepare, and the command interpreter's own pause.
 #include <cstdlib>
-#include <windows.h>
 
 #include "app/console.h"
+#include "archive/files/files.h"
 #include "archive/report/output.h"
 
 void PrepareProcess() {}
-
-static bool IsConsole(DWORD standardHandle) {
-    DWORD mode;
-    return GetConsoleMode(GetStdHandle(standardHandle), &mode) != 0;
-}
 
 // The command interpreter prints its own prompt, on the same standard output, and waits for a
 // key: only for a person, when standard input and output are both the console. In a script,
@@ -20,7 +15,7 @@ static bool IsConsole(DWORD standardHandle) {
 // program's to see.
 void Pause() {
     FlushOutput();
-    if (!IsConsole(STD_INPUT_HANDLE) || !IsConsole(STD_OUTPUT_HANDLE))
+    if (!IsTerminal(kStandardInput) || !IsTerminal(kStandardOutput))
         return;
     int ignored = std::system("pause");
     (void)ignored;

@@ -117,11 +117,12 @@ bool CanMoveToNewName();
 bool MoveToNewName(const char *from, const char *to, int *error);
 bool RemoveFile(const char *name, int *error);
 
-// Standard output and standard error, which the program writes by its own calls as it writes
-// files: standard output a buffer at a time (output.cpp), a report by one line.
-enum StandardStream { kStandardOutput = 1, kStandardError = 2 };
+// The standard streams. The program writes standard output and standard error by its own calls
+// as it writes files: standard output a buffer at a time (output.cpp), a report by one line.
+enum StandardStream { kStandardInput = 0, kStandardOutput = 1, kStandardError = 2 };
 
-// Whether the stream is a terminal (on Windows a console), which a person reads as it comes.
+// Whether the stream is a terminal (on Windows a console): a person reads it as it comes, or
+// types into it.
 bool IsTerminal(StandardStream stream);
 
 // Writes as much of `data` as the stream takes in one call: *written bytes, 0 when a signal cut

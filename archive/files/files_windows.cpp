@@ -203,7 +203,9 @@ bool RemoveFile(const char *name, int *error) {
 }
 
 static HANDLE StandardHandle(StandardStream stream) {
-    return GetStdHandle(stream == kStandardOutput ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    return GetStdHandle(stream == kStandardInput    ? STD_INPUT_HANDLE
+                        : stream == kStandardOutput ? STD_OUTPUT_HANDLE
+                                                    : STD_ERROR_HANDLE);
 }
 
 bool IsTerminal(StandardStream stream) {
@@ -256,10 +258,8 @@ static bool WriteToConsole(HANDLE console, const char *data, size_t length, size
 // tells: it may leave a failed write's result, and errno, as if it had succeeded.
 bool WriteStandardStream(StandardStream stream, const char *data, size_t length, size_t *written,
                          int *error) {
-    HANDLE handle = StandardHandle(stream);
-    DWORD mode;
-    if (GetConsoleMode(handle, &mode))
-        return WriteToConsole(handle, data, length, written, error);
+    if (IsTerminal(stream))
+        return WriteToConsole(StandardHandle(stream), data, length, written, error);
     FILE *file = stream == kStandardOutput ? stdout : stderr;
     *written = fwrite(data, 1, length, file);
     if (fflush(file) == 0 && !ferror(file))

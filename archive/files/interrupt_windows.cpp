@@ -14,14 +14,14 @@ static std::atomic<const HeldOutput *> heldOutput{nullptr};
 static CRITICAL_SECTION deferring;
 
 // The program writes standard output only while ending signals are deferred (output.cpp), so the
-// held bytes are written out here, by the same call, once the program's own write is over.
+// held bytes are written out here, by the same call (which on Windows writes all it is given),
+// once the program's own write is over.
 static void WriteOutHeld() {
     const HeldOutput *output = heldOutput.load();
-    size_t held = output != nullptr ? output->held.load() : 0, at = 0, written = 0;
+    size_t held = output != nullptr ? output->held.load() : 0, written = 0;
     int error = 0;
-    while (at < held &&
-           WriteStandardStream(kStandardOutput, output->bytes + at, held - at, &written, &error))
-        at += written;
+    if (held > 0)
+        WriteStandardStream(kStandardOutput, output->bytes, held, &written, &error);
 }
 
 static BOOL WINAPI OnConsoleEvent(DWORD event) {
