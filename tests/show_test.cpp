@@ -2,6 +2,7 @@
 // terminal, and how each style shows them.
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 #include "archive/report/show.h"
 
@@ -16,14 +17,16 @@ static std::string Shown(const std::string &text, TextStyle style, size_t size =
     return shown;
 }
 
-// Code page 1252 as Windows describes it (DescribeNameCodePage): its controls are C0, DEL and
-// the five bytes it leaves unassigned, which Windows reads as C1 controls.
-static std::vector<NameByte> CodePage1252() {
+// A code page as Windows describes it (DescribeNameCodePage): C0, DEL and the bytes given are
+// its controls, and `firstOfTwo` the first byte of characters of two.
+static std::vector<NameByte> CodePage(std::initializer_list<int> controls, int firstOfTwo = -1) {
     std::vector<NameByte> bytes(256, kByteCharacter);
-    for (int control : {0x7F, 0x81, 0x8D, 0x8F, 0x90, 0x9D})
-        bytes[control] = kByteControl;
     for (int control = 0; control < 0x20; ++control)
         bytes[control] = kByteControl;
+    for (int control : controls)
+        bytes[control] = kByteControl;
+    if (firstOfTwo >= 0)
+        bytes[firstOfTwo] = kByteFirstOfTwo;
     return bytes;
 }
 
@@ -68,7 +71,8 @@ TEST(ShowText, ControlsAreShownAndEverythingElseAsItIs) {
         {"\x81\x8D\x8F\x90\x9D", "?????", "\\x81\\x8D\\x8F\\x90\\x9D", nullptr, "?????",
          "\\x81\\x8D\\x8F\\x90\\x9D"},
     };
-    std::vector<NameByte> codePage = CodePage1252();
+    // Code page 1252: DEL, and the five bytes it leaves unassigned, which Windows reads as C1.
+    std::vector<NameByte> codePage = CodePage({0x7F, 0x81, 0x8D, 0x8F, 0x90, 0x9D});
     for (const auto &row : rows) {
         EXPECT_EQ(Shown(row.text, kShownInByteListing), row.listing) << row.report;
         EXPECT_EQ(Shown(row.text, kShownInTextListing),
@@ -88,11 +92,7 @@ TEST(ShowText, ControlsAreShownAndEverythingElseAsItIs) {
 // more are one character, never a control, even where the second alone would be one (0x81 0x80
 // is the division sign; 0x80 alone is U+0080). A control after a first byte is its own.
 TEST(ShowText, ACharacterOfTwoBytesIsShownWhole) {
-    std::vector<NameByte> codePage(256, kByteCharacter);
-    for (int control = 0; control < 0x20; ++control)
-        codePage[control] = kByteControl;
-    codePage[0x7F] = codePage[0x80] = kByteControl;
-    codePage[0x81] = kByteFirstOfTwo;
+    std::vector<NameByte> codePage = CodePage({0x7F, 0x80}, 0x81);
     EXPECT_EQ(Shown("\x81\x80\x80", kShownInByteListing, 64, codePage.data()), "\x81\x80?");
     EXPECT_EQ(Shown("\x81\x1B[2J", kShownInReport, 64, codePage.data()), "\x81\\x1B[2J");
     EXPECT_EQ(Shown("\x81\x7F\x81", kShownInByteListing, 64, codePage.data()), "\x81?\x81");
